@@ -1,0 +1,46 @@
+# Lays out the application folder at build time and installs the same layout.
+set(ONDRIX_APP_FOLDERS
+    Languages
+    imgLists/WorkDir
+    imgLists/Recycled
+    imgLists/Quorvane
+    advThemes_/WorkDir
+    advThemes_/Recycled)
+
+set(ONDRIX_DATA_FILES
+    links.ini
+    Help/index.html
+    imgLists/Quorvane/ilwallpap.jpg
+    Languages/english.lng
+    Languages/deutsch.lng
+    Languages/francais.lng
+    Languages/flags/flag.ico
+    Languages/flags/gb.ico
+    Languages/flags/de.ico
+    Languages/flags/fr.ico)
+
+set(_appdir_commands)
+foreach(folder IN LISTS ONDRIX_APP_FOLDERS)
+    list(APPEND _appdir_commands COMMAND ${CMAKE_COMMAND} -E make_directory "${ONDRIX_APP_DIR}/${folder}")
+endforeach()
+set(_appdir_outputs)
+foreach(file IN LISTS ONDRIX_DATA_FILES)
+    get_filename_component(_dir "${file}" DIRECTORY)
+    add_custom_command(OUTPUT "${ONDRIX_APP_DIR}/${file}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${ONDRIX_APP_DIR}/${_dir}"
+        COMMAND ${CMAKE_COMMAND} -E copy "${CMAKE_SOURCE_DIR}/data/${file}" "${ONDRIX_APP_DIR}/${file}"
+        DEPENDS "${CMAKE_SOURCE_DIR}/data/${file}")
+    list(APPEND _appdir_outputs "${ONDRIX_APP_DIR}/${file}")
+endforeach()
+add_custom_target(ondrix_appdir ALL ${_appdir_commands} DEPENDS ${_appdir_outputs}
+    COMMENT "Laying out the application folder")
+add_dependencies(ondrix ondrix_appdir)
+
+install(TARGETS ondrix RUNTIME DESTINATION .)
+foreach(folder IN LISTS ONDRIX_APP_FOLDERS)
+    install(DIRECTORY DESTINATION "${folder}")
+endforeach()
+foreach(file IN LISTS ONDRIX_DATA_FILES)
+    get_filename_component(_dir "${file}" DIRECTORY)
+    install(FILES "${CMAKE_SOURCE_DIR}/data/${file}" DESTINATION "./${_dir}")
+endforeach()

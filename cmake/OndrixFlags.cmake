@@ -1,0 +1,14 @@
+# One interface target carries the language standard, the warnings and the sanitizer
+# flags; every target of the project links it.
+add_library(ondrix_flags INTERFACE)
+target_compile_features(ondrix_flags INTERFACE cxx_std_20)
+target_compile_options(ondrix_flags INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual)
+if(ONDRIX_WERROR)
+    target_compile_options(ondrix_flags INTERFACE -Werror)
+endif()
+if(ONDRIX_SANITIZE)
+    target_compile_options(ondrix_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    target_link_options(ondrix_flags INTERFACE -fsanitize=address,undefined)
+endif()

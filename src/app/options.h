@@ -1,0 +1,74 @@
+#pragma once
+
+#include "language/language.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ondrix {
+
+class Registry;
+class FirstRunHook;
+
+inline constexpr const char* kOptionsKey = "SOFTWARE\\Quorvane\\Ondrix2\\Options";
+inline constexpr std::uint32_t kDefaultDisplaySlots = 100222;
+
+using DisplaySlotArray = std::array<std::uint8_t, 6>;
+
+// Every setting of the program, read once at start and written once at exit.
+struct TOptions
+{
+    bool FirstRun = false;
+    std::vector<TMLang> LanguageList;
+    std::string LanguageFileName;
+    std::int32_t lvadvSortType = 0;
+    std::int32_t lvIListsSortType = 0;
+    std::uint8_t state = 0; // 0 desktop themes, 1 image lists
+    bool Enabled = true;
+    bool ShowAboutWindow = true;
+    bool RunAtStartup = true;
+    std::uint8_t advChType = 0;
+    std::uint8_t advRandOrOrder = 0;
+    std::int32_t advMin = 60;
+    std::uint8_t AdvSec = 0;
+    std::uint8_t ilChType = 0;
+    std::uint8_t ilRandOrOrder = 0;
+    std::int32_t ilMin = 60;
+    std::uint8_t ilSec = 0;
+    std::uint8_t ilShowType = 0;
+    std::uint8_t ilDisplType = 0;
+    std::uint8_t LastPos = 0;
+    DisplaySlotArray DisplaySlots{2, 2, 2, 0, 0, 1};
+    DisplaySlotArray DisplaySlotsEdit{2, 2, 2, 0, 0, 1};
+    std::int32_t ActivePage = 0;
+
+    // Beside the record: the application folder, the current items and the web links.
+    std::string AppDir;
+    std::string cadvTheme;
+    std::string cIList;
+    std::string cImg;
+    std::array<std::string, 5> Links;
+};
+
+// Digit k of the decimal number (units first) is the display mode of size class k; digits
+// above the sixth are lost.
+DisplaySlotArray UnpackDisplaySlots(std::uint32_t packed);
+std::uint32_t PackDisplaySlots(const DisplaySlotArray& slots);
+
+// Fills the options: AppDir, the language list of AppDir/Languages, the registry values
+// (defaults for the absent ones), the first-run list and hook call, and the links of
+// links.ini. Throws FileError when the first-run list cannot be written.
+void LoadOptions(TOptions& options, const std::string& appDir, const Registry& registry, FirstRunHook& hook);
+
+// Writes every stored value back into the options key, firstrun included.
+void SaveOptions(const TOptions& options, Registry& registry);
+
+// Interval of a change timer in milliseconds.
+inline std::int64_t ChangeInterval(std::int32_t minutes, std::uint8_t seconds)
+{
+    return std::int64_t{minutes} * 60000 + std::int64_t{seconds} * 1000;
+}
+
+} // namespace ondrix

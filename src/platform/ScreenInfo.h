@@ -1,0 +1,32 @@
+#pragma once
+
+namespace ondrix {
+
+struct DesktopSize
+{
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const DesktopSize&, const DesktopSize&) = default;
+};
+
+// The size in device pixels of the whole virtual desktop, all monitors together, read live.
+class ScreenInfo
+{
+public:
+    virtual ~ScreenInfo() = default;
+    virtual DesktopSize CurrentDesktopSize() const = 0;
+};
+
+// A desktop of fixed size: machines without a display, and tests.
+class FixedScreenInfo final : public ScreenInfo
+{
+public:
+    explicit FixedScreenInfo(DesktopSize size) : m_size(size) {}
+    DesktopSize CurrentDesktopSize() const override { return m_size; }
+    void SetSize(DesktopSize size) { m_size = size; }
+
+private:
+    DesktopSize m_size;
+};
+
+} // namespace ondrix

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/ScreenInfo.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace ondrix {
+
+// The one place that asks for the desktop size. Poll() is run once a second by the
+// application's timer and raises OnChange when the size has changed.
+class TRAgent
+{
+public:
+    explicit TRAgent(const ScreenInfo& screen);
+
+    DesktopSize GetDesktopSize();
+    std::string DesktopSizeText() const;
+    void Poll();
+    void NotifyChange();
+
+    std::int32_t DesktopWidth = 0;
+    std::int32_t DesktopHeight = 0;
+    std::function<void(TRAgent& sender)> OnChange;
+
+private:
+    const ScreenInfo& m_screen;
+};
+
+} // namespace ondrix
