@@ -30,3 +30,13 @@ private:
 };
 
 } // namespace ondrix
+
+#include <optional>
+#include <string_view>
+
+namespace ondrix {
+
+// "WIDTHxHEIGHT" (as ONDRIX_SCREEN gives it), each side 1..65535; nothing when malformed.
+std::optional<DesktopSize> ParseDesktopSize(std::string_view text);
+
+} // namespace ondrix

@@ -1,0 +1,108 @@
+#include "app/options.h"
+#include "platform/FirstRunHook.h"
+#include "platform/RegFileRegistry.h"
+#include "platform/ScreenInfo.h"
+#include "platform/linux/QtScreenInfo.h"
+#include "platform/linux/QtShell.h"
+#include "platform/linux/SingleInstance.h"
+#include "platform/linux/TerminationSignals.h"
+#include "ui/OndrixApplication.h"
+#include "ui/aboutWin.h"
+#include "ui/splash.h"
+#include "ui/uMainForm.h"
+#include "wallpaper/ResolutionAgent.h"
+
+#include <QDir>
+#include <QIcon>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace ondrix;
+
+namespace {
+
+std::unique_ptr<ScreenInfo> MakeScreenInfo()
+{
+    if (const char* fixed = std::getenv("ONDRIX_SCREEN")) {
+        return std::make_unique<FixedScreenInfo>(ParseDesktopSize(fixed).value_or(DesktopSize{1024, 768}));
+    }
+    return std::make_unique<QtScreenInfo>();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Q_INIT_RESOURCE(icons);
+    OndrixApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ondrix"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    // The program lives in the notification area: hiding its last window must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::string registryPath = DefaultRegistryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    SingleInstance instance(QString::fromStdString(registryPath));
+    if (!instance.BecomePrimary())
+        return 0;
+
+    // A termination request that arrives before the main window exists closes it as soon
+    // as it does.
+    QPointer<TfMain> mainWindow;
+    bool terminationPending = false;
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, [&] {
+        if (mainWindow)
+            mainWindow->close();
+        else
+            terminationPending = true;
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&] {
+        if (mainWindow)
+            mainWindow->close();
+    });
+
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QDir::setCurrent(appDir);
+
+    RegFileRegistry registry(registryPath);
+    NullFirstRunHook firstRunHook;
+    TOptions options;
+    if (!OndrixApplication::Guarded([&] { LoadOptions(options, appDir.toStdString(), registry, firstRunHook); }))
+        return 1;
+
+    const std::unique_ptr<ScreenInfo> screen = MakeScreenInfo();
+    TRAgent agent(*screen);
+    QTimer agentPoll;
+    QObject::connect(&agentPoll, &QTimer::timeout, [&agent] { agent.Poll(); });
+    agentPoll.start(1000);
+
+    QtShell shell;
+
+    if (options.ShowAboutWindow && !terminationPending)
+        TfSplash::ShowModalSplash();
+
+    TfMain window(options, agent, shell);
+    mainWindow = &window;
+    window.CreateAboutWindow();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfMain::TrayIconDblClick);
+    QObject::connect(&window, &TfMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+
+    if (terminationPending) {
+        QTimer::singleShot(0, &window, &QWidget::close);
+    } else if (options.FirstRun) {
+        window.show();
+    } else if (!window.HasNotificationArea()) {
+        // Without a notification area the window stays reachable from the task bar.
+        window.showMinimized();
+    }
+
+    const int exitCode = QApplication::exec();
+
+    agentPoll.stop();
+    OndrixApplication::Guarded([&] { SaveOptions(options, registry); });
+    return exitCode;
+}
