@@ -1,0 +1,90 @@
+#include "ProcessRunner.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <random>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace ondrix::test {
+
+AppSandbox::AppSandbox()
+{
+    std::random_device device;
+    m_root = std::filesystem::temp_directory_path() / ("ondrix-e2e-" + std::to_string(device()));
+    std::filesystem::create_directories(m_root / "home");
+    std::filesystem::create_directories(m_root / "config");
+    std::filesystem::copy(ONDRIX_APP_DIR, appDir(), std::filesystem::copy_options::recursive);
+    // A copy of a used build folder may hold a first-run list already.
+    std::filesystem::remove(appDir() / "imgLists" / "quorvane.lst");
+}
+
+AppSandbox::~AppSandbox()
+{
+    for (const pid_t pid : m_started) {
+        if (::kill(pid, 0) == 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(m_root, ignored);
+}
+
+pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
+{
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        const auto equals = text.find('=');
+        if (equals != std::string::npos)
+            variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    variables["HOME"] = (m_root / "home").string();
+    variables["XDG_CONFIG_HOME"] = (m_root / "config").string();
+    variables["QT_QPA_PLATFORM"] = "offscreen";
+    variables["ONDRIX_SCREEN"] = "1024x768";
+    variables["ONDRIX_DESKTOP"] = "file";
+    variables.erase("DISPLAY");
+    variables.erase("WAYLAND_DISPLAY");
+    for (const auto& [name, value] : environment)
+        variables[name] = value;
+
+    std::vector<std::string> envText;
+    for (const auto& [name, value] : variables)
+        envText.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& text : envText)
+        envp.push_back(text.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> argText{(appDir() / "ondrix").string()};
+    argText.insert(argText.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : argText)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+        throw std::runtime_error("could not start " + argText[0]);
+    m_started.push_back(pid);
+    return pid;
+}
+
+std::optional<int> AppSandbox::WaitForExit(pid_t pid, std::chrono::milliseconds timeout)
+{
+    int status = 0;
+    const bool ended = WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, timeout);
+    if (!ended)
+        return std::nullopt;
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return 128 + WTERMSIG(status);
+}
+
+} // namespace ondrix::test

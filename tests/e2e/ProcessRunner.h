@@ -1,0 +1,54 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace ondrix::test {
+
+// The real executable started in a copy of the application folder with its own HOME and
+// XDG_CONFIG_HOME, so that a test never touches the user's settings.
+class AppSandbox
+{
+public:
+    AppSandbox();
+    ~AppSandbox();
+    AppSandbox(const AppSandbox&) = delete;
+    AppSandbox& operator=(const AppSandbox&) = delete;
+
+    const std::filesystem::path& root() const { return m_root; }
+    std::filesystem::path appDir() const { return m_root / "Ondrix"; }
+    std::filesystem::path registryFile() const { return m_root / "config" / "Quorvane" / "Ondrix2.reg"; }
+
+    // Extra environment for the next start (on top of the sandbox's own).
+    std::map<std::string, std::string> environment;
+
+    pid_t Start(const std::vector<std::string>& arguments = {});
+    // Exit status of a finished process, or nothing when it did not end in time.
+    std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeout);
+
+private:
+    std::filesystem::path m_root;
+    std::vector<pid_t> m_started;
+};
+
+// Polls until the predicate holds or the time is up.
+template <typename Predicate>
+bool WaitUntil(Predicate predicate, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (predicate())
+            return true;
+        timespec pause{0, 50'000'000};
+        nanosleep(&pause, nullptr);
+    }
+    return predicate();
+}
+
+} // namespace ondrix::test
