@@ -44,7 +44,8 @@ int main(int argc, char** argv)
     // The program lives in the notification area: hiding its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::string registryPath = DefaultRegistryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const std::string registryPath =
+        RegFileRegistry::DefaultRegistryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     SingleInstance instance(QString::fromStdString(registryPath));
     if (!instance.BecomePrimary())
         return 0;
@@ -71,7 +72,8 @@ int main(int argc, char** argv)
     RegFileRegistry registry(registryPath);
     NullFirstRunHook firstRunHook;
     TOptions options;
-    if (!OndrixApplication::Guarded([&] { LoadOptions(options, appDir.toStdString(), registry, firstRunHook); }))
+    if (!OndrixApplication::Guarded(
+            [&] { LoadOptions(options, appDir.toStdString(), registry, firstRunHook); }))
         return 1;
 
     const std::unique_ptr<ScreenInfo> screen = MakeScreenInfo();

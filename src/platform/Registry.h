@@ -27,7 +27,8 @@ public:
                                                    const std::string& name) const = 0;
     virtual void WriteString(Hive hive, const std::string& key, const std::string& name,
                              const std::string& value) = 0;
-    virtual void WriteDword(Hive hive, const std::string& key, const std::string& name, std::uint32_t value) = 0;
+    virtual void WriteDword(Hive hive, const std::string& key, const std::string& name,
+                            std::uint32_t value) = 0;
     virtual void DeleteValue(Hive hive, const std::string& key, const std::string& name) = 0;
     virtual void DeleteKey(Hive hive, const std::string& key) = 0;
 };

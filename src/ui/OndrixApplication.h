@@ -15,8 +15,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Runs work outside the event dispatch (start-up, shutdown) with the same reporting.
-    template <typename Work>
-    static bool Guarded(Work&& work)
+    template <typename Work> static bool Guarded(Work&& work)
     {
         try {
             work();

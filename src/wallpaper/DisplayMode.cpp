@@ -55,7 +55,8 @@ DisplayMode DisplayModeFor(const TOptions& options, int width, int height)
 {
     if (options.ilShowType == 0)
         return DisplayModeFromNumber(options.ilDisplType);
-    return DisplayModeFromNumber(options.DisplaySlots[static_cast<std::size_t>(ResolutionClass(width, height))]);
+    return DisplayModeFromNumber(
+        options.DisplaySlots[static_cast<std::size_t>(ResolutionClass(width, height))]);
 }
 
 } // namespace ondrix

@@ -5,9 +5,8 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
-
 #include <sys/types.h>
+#include <vector>
 
 namespace ondrix::test {
 
@@ -38,8 +37,7 @@ private:
 };
 
 // Polls until the predicate holds or the time is up.
-template <typename Predicate>
-bool WaitUntil(Predicate predicate, std::chrono::milliseconds timeout)
+template <typename Predicate> bool WaitUntil(Predicate predicate, std::chrono::milliseconds timeout)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < end) {

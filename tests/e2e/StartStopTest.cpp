@@ -1,5 +1,4 @@
 #include "ProcessRunner.h"
-
 #include "platform/RegFileRegistry.h"
 
 #include <gtest/gtest.h>
@@ -49,11 +48,13 @@ TEST(StartStop, FirstRunEndedBySigtermSavesEveryOption)
     for (const char* name : {"cadvTheme", "cIList", "cImg"})
         EXPECT_EQ(registry.ReadString(hive, kOptionsKey, name), std::string()) << name;
     const std::pair<const char*, std::uint32_t> numbers[] = {
-        {"lvadvSortType", 0}, {"ActivePage", 0},   {"lvIListsSortType", 0}, {"Enabled", 1},
-        {"state", 0},         {"ShowAboutWindow", 1}, {"firstrun", 1},      {"RunAtStartup", 1},
-        {"advChType", 0},     {"advRandOrOrder", 0}, {"AdvSec", 0},         {"advMin", 60},
-        {"ilChType", 0},      {"ilRandOrOrder", 0},  {"ilSec", 0},          {"ilMin", 60},
-        {"ilShowType", 0},    {"LastPos", 0},        {"ilDisplType", 0},    {"ilgrDispl", 100222},
+        {"lvadvSortType", 0},  {"ActivePage", 0},     {"lvIListsSortType", 0},
+        {"Enabled", 1},        {"state", 0},          {"ShowAboutWindow", 1},
+        {"firstrun", 1},       {"RunAtStartup", 1},   {"advChType", 0},
+        {"advRandOrOrder", 0}, {"AdvSec", 0},         {"advMin", 60},
+        {"ilChType", 0},       {"ilRandOrOrder", 0},  {"ilSec", 0},
+        {"ilMin", 60},         {"ilShowType", 0},     {"LastPos", 0},
+        {"ilDisplType", 0},    {"ilgrDispl", 100222},
     };
     for (const auto& [name, value] : numbers)
         EXPECT_EQ(registry.ReadDword(hive, kOptionsKey, name), value) << name;

@@ -15,7 +15,8 @@ constexpr char kShowRequest[] = "show\n";
 
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent)
 {
-    const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    const QByteArray digest =
+        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     m_name = QStringLiteral("ondrix-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
 }
 
