@@ -237,14 +237,15 @@ void RegFileRegistry::LoadFile()
     const auto status = fs::status(m_path, ec);
     if (ec || !fs::exists(status))
         return;
+    // Something else in the file's place (a folder) is not ours to move; writes will fail.
+    if (!fs::is_regular_file(status))
+        return;
     std::string text;
-    bool readable = fs::is_regular_file(status);
-    if (readable) {
-        std::ifstream in(m_path, std::ios::binary);
-        std::ostringstream content;
-        readable = in.is_open() && static_cast<bool>(content << in.rdbuf());
-        text = std::move(content).str();
-    }
+    std::ifstream in(m_path, std::ios::binary);
+    std::ostringstream content;
+    // An empty file fails the copy as well; it has no header and counts as damaged.
+    const bool readable = in.is_open() && static_cast<bool>(content << in.rdbuf());
+    text = std::move(content).str();
     std::vector<Key> keys;
     if (readable && Parse(text, keys)) {
         m_keys = std::move(keys);
@@ -259,7 +260,7 @@ void RegFileRegistry::SetAside()
     for (int n = 0; n < 10000; ++n) {
         const std::string candidate = m_path + (n == 0 ? ".damaged" : ".damaged-" + std::to_string(n));
         std::error_code ec;
-        if (fs::exists(fs::symlink_status(candidate, ec)) || ec)
+        if (fs::exists(fs::symlink_status(candidate, ec)))
             continue;
         fs::rename(m_path, candidate, ec);
         if (!ec)
