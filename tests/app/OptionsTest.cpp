@@ -116,15 +116,6 @@ TEST_F(OptionsTest, LaterStartsLeaveTheFirstRunListAlone)
     EXPECT_FALSE(fs::exists(ListPath()));
 }
 
-TEST_F(OptionsTest, FirstRunReplacesAnExistingListAndDoesNotTouchOtherLists)
-{
-    m_app.Write("imgLists/quorvane.lst", "old content\r\nsecond line\r\n");
-    m_app.Write("imgLists/mine.lst", "/pics/a.jpg?1*1\r\n");
-    Load();
-    EXPECT_EQ(test::ReadFileBytes(ListPath()), AppDir() + "/imgLists/Quorvane/ilwallpap.jpg?800*600\r\n");
-    EXPECT_EQ(test::ReadFileBytes(m_app.path() / "imgLists" / "mine.lst"), "/pics/a.jpg?1*1\r\n");
-}
-
 TEST_F(OptionsTest, FirstRunListThatCannotBeWrittenThrowsFileError)
 {
     fs::remove(m_app.path() / "imgLists");

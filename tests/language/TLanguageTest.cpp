@@ -76,23 +76,14 @@ TEST(TLanguageTest, NumberedKeysAreReadExactlyAsNamed)
 TEST(TLanguageTest, SameKeyInDifferentSectionsIsADifferentText)
 {
     test::TempDir dir;
-    const auto file = dir.Write("same.lng", "[PAGE_ADVANCEDDESKTOP]\nbarbtn0=themes\nbRemovePM0=theme rm\n"
-                                            "[PAGE_IMAGE_LISTS]\nbarbtn0=lists\nbRemovePM0=list rm\n"
-                                            "[STYLES]\ns0=style\n[ABOUT_WINDOW]\ns0=about\n"
-                                            "[PAGE_OPTIONS]\ncaption0=options\nhint0=opt hint\n"
-                                            "[PAGE_EDITOR]\ncaption0=editor\n"
-                                            "[BUTTONLIST_CAPTIONS]\nhint0=side hint\n");
+    const auto file =
+        dir.Write("same.lng", "[PAGE_ADVANCEDDESKTOP]\nbarbtn0=themes\n[PAGE_IMAGE_LISTS]\nbarbtn0=lists\n"
+                              "[STYLES]\ns0=style\n[ABOUT_WINDOW]\ns0=about\n");
     const TLanguage lang(file.string());
     EXPECT_EQ(lang.Text(Txt::PAGE_ADVANCEDDESKTOP_barbtn0), "themes");
     EXPECT_EQ(lang.Text(Txt::PAGE_IMAGE_LISTS_barbtn0), "lists");
-    EXPECT_EQ(lang.Text(Txt::PAGE_ADVANCEDDESKTOP_bRemovePM0), "theme rm");
-    EXPECT_EQ(lang.Text(Txt::PAGE_IMAGE_LISTS_bRemovePM0), "list rm");
     EXPECT_EQ(lang.Text(Txt::STYLES_s0), "style");
     EXPECT_EQ(lang.Text(Txt::ABOUT_WINDOW_s0), "about");
-    EXPECT_EQ(lang.Text(Txt::PAGE_OPTIONS_caption0), "options");
-    EXPECT_EQ(lang.Text(Txt::PAGE_EDITOR_caption0), "editor");
-    EXPECT_EQ(lang.Text(Txt::PAGE_OPTIONS_hint0), "opt hint");
-    EXPECT_EQ(lang.Text(Txt::BUTTONLIST_CAPTIONS_hint0), "side hint");
 }
 
 TEST(TLanguageTest, NamesInCapitalsAreTheSameKeys)
