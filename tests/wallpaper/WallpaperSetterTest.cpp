@@ -1,0 +1,279 @@
+#include "wallpaper/WallpaperSetter.h"
+
+#include "TestPictures.h"
+#include "app/options.h"
+#include "platform/FileDesktopWallpaper.h"
+#include "platform/RegFileRegistry.h"
+#include "platform/ScreenInfo.h"
+#include "support/TempDir.h"
+#include "wallpaper/BmpCodec.h"
+#include "wallpaper/ResolutionAgent.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ondrix {
+namespace {
+
+namespace fs = std::filesystem;
+using Values = DesktopWallpaper::Values;
+
+class WallpaperSetterTest : public ::testing::Test
+{
+protected:
+    WallpaperSetterTest()
+    {
+        fs::create_directories(m_dir.path() / "imgLists" / "WorkDir");
+        m_options.AppDir = m_dir.str();
+    }
+
+    // A BMP of its own pattern: every pixel differs from its neighbours.
+    std::string MakeBmp(const std::string& name, int width, int height)
+    {
+        Bitmap picture(width, height, name);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                std::uint8_t* p = picture.Row(y) + 3 * x;
+                p[0] = static_cast<std::uint8_t>(x);
+                p[1] = static_cast<std::uint8_t>(y);
+                p[2] = static_cast<std::uint8_t>(x * 7 + y * 3);
+            }
+        const std::string path = (m_dir.path() / name).string();
+        WriteBmp(picture, path);
+        return path;
+    }
+
+    std::string MakeJpeg(const std::string& name, int width, int height)
+    {
+        return m_dir
+            .Write(name, test::EncodeJpeg(width, height, test::JpegKind::Colour,
+                                          [&](int x, int y, std::uint8_t* out) {
+                                              test::Quadrants(width, height, x, y, out);
+                                          }))
+            .string();
+    }
+
+    std::string WorkFile() const
+    {
+        return (m_dir.path() / "imgLists" / "WorkDir" / "wallpaper.bmp").string();
+    }
+    PictureSize WorkSize() const { return ReadBmpSize(WorkFile()); }
+    Values Desktop() { return m_desktop.Read(); }
+
+    void OneMode(std::uint8_t mode)
+    {
+        m_options.ilShowType = 0;
+        m_options.ilDisplType = mode;
+    }
+
+    test::TempDir m_dir;
+    TOptions m_options;
+    FixedScreenInfo m_screen{{1024, 768}};
+    TRAgent m_agent{m_screen};
+    RegFileRegistry m_registry{(m_dir.path() / "Ondrix2.reg").string()};
+    FileDesktopWallpaper m_desktop{m_registry};
+    WallpaperSetter m_setter{m_options, m_agent, m_desktop};
+};
+
+TEST_F(WallpaperSetterTest, StretchedModeFillsTheDesktop)
+{
+    OneMode(0);
+    m_setter.SetWallpaper(MakeBmp("small.bmp", 100, 100));
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+}
+
+TEST_F(WallpaperSetterTest, TiledSmallPictureKeepsItsSizeAndPixels)
+{
+    OneMode(2);
+    const std::string source = MakeBmp("small.bmp", 100, 100);
+    m_setter.SetWallpaper(source);
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "1"}));
+    const Bitmap before = ReadBmp(source);
+    const Bitmap after = ReadBmp(WorkFile());
+    ASSERT_EQ(after.Size(), (PictureSize{100, 100}));
+    EXPECT_EQ(std::memcmp(before.Data(), after.Data(), before.ByteCount()), 0);
+}
+
+TEST_F(WallpaperSetterTest, PictureLargerThanTheDesktopIsShrunkInEveryMode)
+{
+    const std::string big = MakeBmp("big.bmp", 1600, 1200);
+    OneMode(1);
+    m_setter.SetWallpaper(big);
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    EXPECT_EQ(Desktop().tileWallpaper, "0");
+    OneMode(2);
+    m_setter.SetWallpaper(big);
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    EXPECT_EQ(Desktop().tileWallpaper, "1");
+    // One side too large is enough.
+    m_setter.SetWallpaper(MakeBmp("wide.bmp", 1025, 10));
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+}
+
+TEST_F(WallpaperSetterTest, PictureOfExactlyTheDesktopSizeIsNotStretched)
+{
+    OneMode(1);
+    const std::string source = MakeBmp("exact.bmp", 1024, 768);
+    m_setter.SetWallpaper(source);
+    EXPECT_EQ(test::ReadFileBytes(WorkFile()), test::ReadFileBytes(source));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+}
+
+TEST_F(WallpaperSetterTest, JpegExtensionsInAnyLetterCase)
+{
+    OneMode(1);
+    for (const char* name : {"a.jpeg", "b.JPG", "c.Jpeg", "d.jpg"}) {
+        m_setter.SetWallpaper(MakeJpeg(name, 64, 48));
+        const Bitmap work = ReadBmp(WorkFile());
+        ASSERT_EQ(work.Size(), (PictureSize{64, 48})) << name;
+        EXPECT_TRUE(test::Near(work.Row(12) + 3 * 16, 0, 0, 255)) << name;
+    }
+    // Any other extension is read as a bitmap, whatever the file holds.
+    const std::string notBmp = MakeJpeg("e.png", 64, 48);
+    EXPECT_THROW(m_setter.SetWallpaper(notBmp), DecodeError);
+    fs::copy_file(MakeBmp("f.bmp", 20, 10), m_dir.path() / "g.pic");
+    m_setter.SetWallpaper((m_dir.path() / "g.pic").string());
+    EXPECT_EQ(WorkSize(), (PictureSize{20, 10}));
+}
+
+TEST_F(WallpaperSetterTest, LargeJpegIsDecodedScaledAndFittedExactly)
+{
+    m_options.ilShowType = 1;
+    m_options.DisplaySlots = {0, 0, 0, 0, 0, 2};
+    m_setter.SetWallpaper(MakeJpeg("big.jpg", 1600, 1200));
+    // The mode follows the full 1600x1200 (class 5, tiled), not the scaled decode.
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "1"}));
+    const Bitmap work = ReadBmp(WorkFile());
+    ASSERT_EQ(work.Size(), (PictureSize{1024, 768}));
+    EXPECT_TRUE(test::Near(work.Row(192) + 3 * 256, 0, 0, 255));
+    EXPECT_TRUE(test::Near(work.Row(576) + 3 * 768, 255, 255, 255));
+}
+
+TEST_F(WallpaperSetterTest, ModeBySizeClassWithTheDefaultSlots)
+{
+    m_options.ilShowType = 1;  // default slots 2, 2, 2, 0, 0, 1
+    m_options.ilDisplType = 2; // not used
+    m_setter.SetWallpaper(MakeBmp("class3.bmp", 640, 480));
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    EXPECT_EQ(Desktop().tileWallpaper, "0");
+
+    m_setter.SetWallpaper(MakeBmp("class1.bmp", 150, 100));
+    EXPECT_EQ(WorkSize(), (PictureSize{150, 100}));
+    EXPECT_EQ(Desktop().tileWallpaper, "1");
+
+    m_setter.SetWallpaper(MakeBmp("class5.bmp", 1280, 1024));
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    EXPECT_EQ(Desktop().tileWallpaper, "0");
+
+    // Class 0 is tiled, but 1000 rows do not fit: shrunk to the desktop, still tiled.
+    m_setter.SetWallpaper(MakeBmp("class0.bmp", 90, 1000));
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    EXPECT_EQ(Desktop().tileWallpaper, "1");
+}
+
+TEST_F(WallpaperSetterTest, EmptyPathRemovesThePictureWithoutAWorkFile)
+{
+    OneMode(2);
+    m_setter.SetWallpaper("");
+    EXPECT_EQ(Desktop(), (Values{"", "0"}));
+    EXPECT_FALSE(fs::exists(WorkFile()));
+}
+
+TEST_F(WallpaperSetterTest, BrokenOrMissingPictureChangesNothing)
+{
+    OneMode(2);
+    m_setter.SetWallpaper(MakeBmp("good.bmp", 30, 20));
+    const Values before = Desktop();
+    const std::string workBefore = test::ReadFileBytes(WorkFile());
+
+    const std::string broken = m_dir.Write("broken.bmp", "BM this is not a bitmap at all").string();
+    EXPECT_THROW(m_setter.SetWallpaper(broken), DecodeError);
+    std::string cut = test::ReadFileBytes(MakeJpeg("cut.jpg", 200, 200));
+    const std::string truncated = m_dir.Write("truncated.jpg", cut.substr(0, cut.size() / 2)).string();
+    EXPECT_THROW(m_setter.SetWallpaper(truncated), DecodeError);
+    EXPECT_THROW(m_setter.SetWallpaper((m_dir.path() / "missing.jpg").string()), FileError);
+
+    EXPECT_EQ(Desktop(), before);
+    EXPECT_EQ(test::ReadFileBytes(WorkFile()), workBefore);
+}
+
+TEST_F(WallpaperSetterTest, MissingWorkFolderFailsWithoutTouchingTheValues)
+{
+    OneMode(0);
+    m_desktop.Write({"/home/user/mine.bmp", "1"});
+    fs::remove_all(m_dir.path() / "imgLists");
+    EXPECT_THROW(m_setter.SetWallpaper(MakeBmp("x.bmp", 10, 10)), FileError);
+    EXPECT_EQ(Desktop(), (Values{"/home/user/mine.bmp", "1"}));
+}
+
+TEST_F(WallpaperSetterTest, TheWorkFileItselfAsSource)
+{
+    OneMode(2);
+    m_setter.SetWallpaper(MakeBmp("small.bmp", 100, 100));
+    const Bitmap small = ReadBmp(WorkFile());
+
+    // Tiled again: the same picture, read whole before it is rewritten.
+    m_setter.SetWallpaper(WorkFile());
+    const Bitmap same = ReadBmp(WorkFile());
+    ASSERT_EQ(same.Size(), (PictureSize{100, 100}));
+    EXPECT_EQ(std::memcmp(small.Data(), same.Data(), small.ByteCount()), 0);
+
+    // Stretched, under another spelling of the same path.
+    OneMode(0);
+    m_setter.SetWallpaper((m_dir.path() / "imgLists" / "." / "WorkDir" / "wallpaper.bmp").string());
+    const Bitmap stretched = ReadBmp(WorkFile());
+    ASSERT_EQ(stretched.Size(), (PictureSize{1024, 768}));
+    // The top left corner is still the source's first pixel (0, 0, 0).
+    EXPECT_TRUE(test::Near(stretched.Row(0), 0, 0, 0, 1));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+}
+
+TEST_F(WallpaperSetterTest, SaveAndRestoreTheUsersWallpaper)
+{
+    m_desktop.Write({"/home/user/Pictures/cat.bmp", "1"});
+    m_setter.SaveUserWallpaper();
+    EXPECT_EQ(m_setter.SavedWallpaper(), "/home/user/Pictures/cat.bmp");
+    EXPECT_EQ(m_setter.SavedTileWallpaper(), "1");
+
+    OneMode(0);
+    m_setter.SetWallpaper(MakeBmp("p.bmp", 10, 10));
+    Values seenByDisable;
+    m_setter.disableActiveDesktop = [&] { seenByDisable = Desktop(); };
+    m_setter.RestoreUserWallpaper();
+    EXPECT_EQ(seenByDisable, (Values{WorkFile(), "0"})) << "the Active Desktop goes off first";
+    EXPECT_EQ(Desktop(), (Values{"/home/user/Pictures/cat.bmp", "1"}));
+}
+
+TEST_F(WallpaperSetterTest, MissingValuesAreSavedAndRestoredAsEmpty)
+{
+    m_setter.SaveUserWallpaper();
+    EXPECT_EQ(m_setter.SavedWallpaper(), "");
+    EXPECT_EQ(m_setter.SavedTileWallpaper(), "");
+    OneMode(2);
+    m_setter.SetWallpaper(MakeBmp("p.bmp", 10, 10));
+    m_setter.RestoreUserWallpaper(); // no Active Desktop switch set: nothing to call
+    EXPECT_EQ(Desktop(), (Values{"", ""}));
+}
+
+TEST(FileDesktopWallpaper, KeepsTheTwoValuesUnderTheDesktopKey)
+{
+    test::TempDir dir;
+    RegFileRegistry registry((dir.path() / "r.reg").string());
+    FileDesktopWallpaper desktop(registry);
+    EXPECT_EQ(desktop.Name(), "file");
+    EXPECT_EQ(desktop.Read(), (Values{"", ""}));
+    desktop.Write({"/tmp/w.bmp", "1"});
+    EXPECT_EQ(registry.ReadString(Hive::CurrentUser, "Control Panel\\Desktop", "Wallpaper"), "/tmp/w.bmp");
+    EXPECT_EQ(registry.ReadString(Hive::CurrentUser, "Control Panel\\Desktop", "TileWallpaper"), "1");
+    // Another registry object on the same file sees them.
+    RegFileRegistry again((dir.path() / "r.reg").string());
+    EXPECT_EQ(FileDesktopWallpaper(again).Read(), (Values{"/tmp/w.bmp", "1"}));
+}
+
+} // namespace
+} // namespace ondrix
