@@ -193,7 +193,12 @@ SearchJob::~SearchJob()
 void SearchJob::Cancel()
 {
     m_thread.request_stop();
-    if (m_thread.joinable())
+    if (!m_thread.joinable())
+        return;
+    // A delivery that ends its own job cannot wait for itself; the thread ends right after.
+    if (m_thread.get_id() == std::this_thread::get_id())
+        m_thread.detach();
+    else
         m_thread.join();
 }
 

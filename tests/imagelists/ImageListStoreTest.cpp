@@ -80,6 +80,17 @@ TEST_F(ImageListStoreTest, ImportOfAnotherExtensionKeepsTheNameAndAppendsLst)
     EXPECT_EQ(m_store.ImportListFile((m_dir.path() / "x" / "ls").string()).Name, "ls.lst");
 }
 
+TEST_F(ImageListStoreTest, ImportUsesTheWholeLongPath)
+{
+    const std::string source = (m_dir.path() / std::string(120, 'f') / "Long list name.lst").string();
+    ASSERT_GT(source.size(), 120u);
+    Put(source, "a?1*1\r\n");
+    const auto result = m_store.ImportLists({source});
+    ASSERT_EQ(result.Rows.size(), 1u);
+    EXPECT_EQ(result.Rows[0], (ImageList{"Long list name.lst", "1", Stored("Long list name.lst")}));
+    EXPECT_TRUE(fs::exists(source));
+}
+
 TEST_F(ImageListStoreTest, ImportOfATakenNameReplacesTheStoredList)
 {
     Make("a.lst", {"old?1*1"});

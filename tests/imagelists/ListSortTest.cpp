@@ -31,6 +31,10 @@ TEST(ListSortTest, ByNameCaseCounts)
     EXPECT_EQ(Names(rows), (Names_{"Zoo.lst", "apple.lst", "mid.lst", "odd.lst"}));
     SortLists(rows, 1);
     EXPECT_EQ(Names(rows), (Names_{"odd.lst", "mid.lst", "apple.lst", "Zoo.lst"}));
+    // Bytes compare unsigned: a name beginning with a UTF-8 letter comes after "z".
+    std::vector<ImageList> accented{{"\xc3\xa9t\xc3\xa9.lst", "1", "/e"}, {"zz.lst", "1", "/z"}};
+    SortLists(accented, 0);
+    EXPECT_EQ(accented[0].Name, "zz.lst");
 }
 
 TEST(ListSortTest, ByCountNumericallyWithTiesInTheirOrder)
