@@ -1,0 +1,164 @@
+#pragma once
+
+#include "language/language.h"
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QTimer;
+
+namespace ondrix {
+
+struct TOptions;
+class TRAgent;
+class Shell;
+class ChangeCommands;
+class HoverWatcher;
+class ImageListsPage;
+class MainMenuBuilder;
+class MainToolBar;
+class OptionsPage;
+class CreatorPage;
+class ReportPage;
+class SideBar;
+class StatusPanels;
+class TfAbout;
+class ThemesPage;
+
+// The program's one working window: toolbar, side bar, five pages, status bar and the
+// notification-area icon. It composes the pages and wires them; each page owns its part.
+class TfMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    enum Page
+    {
+        PageThemes = 0,
+        PageImageLists = 1,
+        PageOptions = 2,
+        PageCreator = 3,
+        PageReport = 4,
+    };
+
+    TfMain(TOptions& options, TRAgent& agent, Shell& shell, QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    void CreateAboutWindow();
+    TfAbout* AboutWindow() const { return m_about; }
+    bool HasNotificationArea() const { return m_hasNotificationArea; }
+    // For desktops whose notification area is known better than Qt knows it, and for tests.
+    void SetNotificationAreaAvailable(bool available);
+
+    const TLanguage& Language() const { return m_language; }
+    void ApplyTexts();
+    void LangItemClick(QAction* entry);
+
+    void LoadOptionsPage();
+    void CommitOptionsPage();
+    // Runs at the end of every CommitOptionsPage; the autostart entry is kept in line here.
+    std::function<void()> onCommit;
+
+    int ActivePageIndex() const;
+    void SetActivePage(int index);
+
+    void UpdateStatusBar();
+    QString StatusPanelText(int panel) const;
+    int StatusPanelWidth(int panel) const;
+    bool HoverLock() const { return m_hoverLock; }
+
+    void FormResize(int outerWidth);
+    void HideToTray();
+    void TrayIconDblClick();
+    void AppRestored();
+
+    void b5Click(int tag);
+    void b5MouseEnter(int tag);
+    void b5MouseLeave();
+    void padvbApplayMouseEnter(const QWidget* control);
+    void padvbApplayMouseLeave();
+    void prepBBackClick();
+    void OtherItemClick(int tag);
+    void bOKClick();
+    void OpenHelp();
+    void OpenDisplaySettings();
+
+    void tbbOnOffClick();
+    void tbbONOFFPM2Click();
+    void tbbONOFFPM00Click();
+    void tbbONOFFPM01Click();
+    void tbbChStateClick();
+
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+    void Timer4Timer();
+
+    QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
+    // Resource name of the picture the notification-area icon shows ("tray0" or "tray1").
+    QString TrayPictureName() const { return m_trayPicture; }
+    OptionsPage* OptionsPageWidget() const { return m_optionsPage; }
+
+signals:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildTrayIcon();
+    void BuildTimers();
+    void WireHover();
+    void ApplyWindowType();
+    void ShowEnabled();
+    void ArmChangeTimers();
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+
+    TOptions& m_options;
+    TRAgent& m_agent;
+    Shell& m_shell;
+    TLanguage m_language;
+
+    MainToolBar* m_toolBar = nullptr;
+    QLabel* m_captionStrip = nullptr;
+    SideBar* m_sideBar = nullptr;
+    QStackedWidget* m_pageControl = nullptr;
+    ThemesPage* m_themesPage = nullptr;
+    ImageListsPage* m_imageListsPage = nullptr;
+    OptionsPage* m_optionsPage = nullptr;
+    CreatorPage* m_creatorPage = nullptr;
+    ReportPage* m_reportPage = nullptr;
+    StatusPanels* m_status = nullptr;
+    MainMenuBuilder* m_menu = nullptr;
+    ChangeCommands* m_commands = nullptr;
+    HoverWatcher* m_hover = nullptr;
+    TfAbout* m_about = nullptr;
+
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    std::array<QAction*, 3> m_trayEntries{};
+    QString m_trayPicture;
+    bool m_hasNotificationArea = false;
+
+    QTimer* m_timer1 = nullptr;
+    QTimer* m_timer2 = nullptr;
+    QTimer* m_timer3 = nullptr;
+    QTimer* m_timer4 = nullptr;
+    bool m_hoverLock = false;
+    bool m_centred = false;
+};
+
+} // namespace ondrix

@@ -1,0 +1,540 @@
+// The main window shell: navigation, status bar, hover texts, sizes, hiding, language
+// switch, help, the About window and the start screen. Runs without a display.
+#include "app/options.h"
+#include "language/TextTable.h"
+#include "platform/Errors.h"
+#include "platform/Shell.h"
+#include "ui/Dialogs.h"
+#include "ui/MainToolBar.h"
+#include "ui/OptionsPage.h"
+#include "ui/WindowGeometry.h"
+#include "ui/aboutWin.h"
+#include "ui/splash.h"
+#include "ui/uMainForm.h"
+#include "wallpaper/ResolutionAgent.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace ondrix;
+
+namespace {
+
+class FakeShell final : public Shell
+{
+public:
+    ShellResult Open(const std::string& target) override
+    {
+        opened.push_back(target);
+        return openResult;
+    }
+    void OpenDisplaySettings() override
+    {
+        ++displaySettingsCalls;
+        if (!displaySettingsError.empty())
+            throw PlatformError(displaySettingsError);
+    }
+
+    std::vector<std::string> opened;
+    ShellResult openResult = ShellResult::Ok;
+    int displaySettingsCalls = 0;
+    std::string displaySettingsError;
+};
+
+// Every text of the table, each "<prefix><section>/<key>", so that a caption shows where
+// it came from and which language gave it.
+std::string LanguageFile(const std::string& name, const std::string& prefix, bool withHelp)
+{
+    std::string text =
+        "[LANGUAGE_NAME]\nname=" + name + "\n[MAINFORM_CAPTION]\ncaption=" + prefix + "Caption\n";
+    for (const TextTableEntry& entry : kTextTable) {
+        const std::string section = entry.section;
+        if (section == "HELPFILE" && !withHelp)
+            continue;
+        const std::string value =
+            section == "HELPFILE" ? std::string("\\Help\\index.html") : prefix + section + "/" + entry.key;
+        text += "[" + section + "]\n" + entry.key + "=" + value + "\n";
+    }
+    return text;
+}
+
+QString T(const std::string& prefix, const char* sectionAndKey)
+{
+    return QString::fromStdString(prefix) + QString::fromLatin1(sectionAndKey);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    void WriteFile(const QString& relative, const std::string& bytes)
+    {
+        const QString path = m_dir->filePath(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+
+    std::string AppDir() const { return m_dir->path().toStdString(); }
+
+    void CreateWindow()
+    {
+        m_window = std::make_unique<TfMain>(m_options, *m_agent, m_shell);
+        m_window->SetNotificationAreaAvailable(true);
+    }
+
+    template <class W> W* Find(const char* name) const
+    {
+        W* widget = m_window->findChild<W*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+
+    QAction* MenuItem(int tag) const
+    {
+        return Find<QAction>(qPrintable(QStringLiteral("MainMenuItem%1").arg(tag)));
+    }
+    int Page() const { return m_window->ActivePageIndex(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    TOptions m_options;
+    FixedScreenInfo m_screen{DesktopSize{1024, 768}};
+    std::unique_ptr<TRAgent> m_agent;
+    FakeShell m_shell;
+    std::unique_ptr<TfMain> m_window;
+    const std::string m_first = "T:";
+    const std::string m_second = "O:";
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        WriteFile(QStringLiteral("Languages/testish.lng"), LanguageFile("Testish", m_first, true));
+        WriteFile(QStringLiteral("Languages/other.lng"), LanguageFile("Other", m_second, false));
+        QImage flag(16, 16, QImage::Format_ARGB32);
+        flag.fill(Qt::red);
+        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("Languages/flags"))));
+        QVERIFY(flag.save(m_dir->filePath(QStringLiteral("Languages/flags/flag.ico")), "ICO"));
+        QVERIFY(flag.save(m_dir->filePath(QStringLiteral("Languages/flags/t.ico")), "ICO"));
+
+        m_options = TOptions{};
+        m_options.AppDir = AppDir();
+        m_options.LanguageList = {
+            {AppDir() + "/Languages/testish.lng", "Testish", AppDir() + "/Languages/flags/t.ico"},
+            {AppDir() + "/Languages/other.lng", "Other", AppDir() + "/Languages/flags/missing.ico"},
+        };
+        m_options.LanguageFileName = m_options.LanguageList[0].FileName;
+        m_options.Links = {"https://home.test/", "", "", "", "https://maker.test/"};
+        m_shell = FakeShell{};
+        m_agent = std::make_unique<TRAgent>(m_screen);
+        Dialogs::SetRecording(true);
+        CreateWindow();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        Dialogs::SetRecording(false);
+    }
+
+    void sideButtonsSwitchPagesAndLastOneOpensHelp()
+    {
+        const std::vector<std::pair<const char*, int>> buttons{{"b4", 1}, {"b3", 2}, {"b2", 3}, {"b5", 0}};
+        for (const auto& [name, page] : buttons) {
+            Find<QToolButton>(name)->click();
+            QCOMPARE(Page(), page);
+        }
+        Find<QToolButton>("b1")->click();
+        QCOMPARE(Page(), 0);
+        QCOMPARE(Dialogs::RecordedMessages(), QStringList{QStringLiteral("Help file not found")});
+    }
+
+    void menuEntriesSelectTheOptionsTabs()
+    {
+        QTabWidget* tabs = m_window->OptionsPageWidget()->PCOptions();
+        for (int tag : {20, 30, 10}) {
+            m_window->SetActivePage(0);
+            MenuItem(tag)->trigger();
+            QCOMPARE(Page(), 2);
+            QCOMPARE(tabs->currentIndex(), tag / 10 - 1);
+        }
+    }
+
+    void controlFunctionKeysSwitchPages()
+    {
+        QTest::keyClick(m_window.get(), Qt::Key_F2, Qt::ControlModifier);
+        QCOMPARE(Page(), 1);
+        QTest::keyClick(m_window.get(), Qt::Key_F4, Qt::ControlModifier);
+        QCOMPARE(Page(), 3);
+        QTest::keyClick(m_window.get(), Qt::Key_F3, Qt::ControlModifier);
+        QCOMPARE(Page(), 2);
+        QTest::keyClick(m_window.get(), Qt::Key_F1, Qt::ControlModifier);
+        QCOMPARE(Page(), 0);
+        QTest::keyClick(m_window.get(), Qt::Key_F2, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(Page(), 1);
+        // Without Ctrl nothing happens, and there is no key for help.
+        for (Qt::Key key : {Qt::Key_F1, Qt::Key_F3})
+            QTest::keyClick(m_window.get(), key);
+        QCOMPARE(Page(), 1);
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+    }
+
+    void statusPanelsDescribeTheActivePage()
+    {
+        m_window->UpdateStatusBar();
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "STATUS_BAR/msg0: 0   ") +
+                                                   T(m_first, "STATUS_BAR/msg1: ") +
+                                                   QStringLiteral("..\\advThemes_\\"));
+        QCOMPARE(m_window->StatusPanelText(1), T(m_first, "STATUS_BAR/msg8"));
+        QCOMPARE(m_window->StatusPanelText(2), T(m_first, "STATUS_BAR/msg10"));
+
+        m_options.cadvTheme = AppDir() + "/advThemes_/Blue Sky.ond";
+        m_options.cIList = AppDir() + "/imgLists/holiday.lst";
+        m_options.state = 1;
+        auto* lists = Find<QTreeWidget>("lvILists");
+        lists->addTopLevelItem(new QTreeWidgetItem(QStringList{"a"}));
+        lists->addTopLevelItem(new QTreeWidgetItem(QStringList{"b"}));
+        m_window->UpdateStatusBar();
+        QVERIFY(m_window->StatusPanelText(0).endsWith(QStringLiteral("..\\advThemes_\\Blue Sky.ond")));
+        QCOMPARE(m_window->StatusPanelText(1), T(m_first, "STATUS_BAR/msg9"));
+
+        const std::vector<std::pair<int, QString>> pages{
+            {1,
+             T(m_first, "STATUS_BAR/msg4: 2   ") + T(m_first, "STATUS_BAR/msg5: ..\\imgLists\\holiday.lst")},
+            {2, m_window->OptionsPageWidget()->CurrentTabHint()},
+            {3, T(m_first, "BUTTONLIST_CAPTIONS/hint3")},
+            {4, T(m_first, "PAGES_ARTICLES/p4:..")},
+        };
+        for (const auto& [page, text] : pages) {
+            m_window->SetActivePage(page);
+            m_window->UpdateStatusBar();
+            QCOMPARE(m_window->StatusPanelText(0), text);
+        }
+        QVERIFY(!m_window->StatusPanelText(0).isEmpty());
+    }
+
+    void statusTimerFollowsPageSwitchUnlessHovering()
+    {
+        QTest::keyClick(m_window.get(), Qt::Key_F4, Qt::ControlModifier);
+        m_window->Timer1Timer();
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint3"));
+
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(Find<QToolButton>("b4"), &enter);
+        QVERIFY(m_window->HoverLock());
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint1"));
+        m_window->Timer1Timer();
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint1"));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(Find<QToolButton>("b4"), &leave);
+        QVERIFY(!m_window->HoverLock());
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint3"));
+
+        // Hinted toolbar buttons show their own hint.
+        QApplication::sendEvent(Find<QToolButton>("tbbOnOff"), &enter);
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "TOOL_BAR/b0hint"));
+        QApplication::sendEvent(Find<QToolButton>("prepBBack"), &enter);
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "PAGE_REPORT/r6"));
+        // The report's back button returns to the themes page and ends the hover.
+        m_window->SetActivePage(4);
+        m_window->prepBBackClick();
+        QCOMPARE(Page(), 0);
+        QVERIFY(!m_window->HoverLock());
+    }
+
+    void resizeScalesColumnsPanelsAndSpacer_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QList<int>>("themes");
+        QTest::addColumn<QList<int>>("panels");
+        QTest::addColumn<QList<int>>("lists");
+        QTest::addColumn<int>("spacer");
+        QTest::newRow("minimum") << 620 << QList<int>{150, 100, 253} << QList<int>{320, 150, 150}
+                                 << QList<int>{150, 100, 250} << 430;
+        QTest::newRow("wider") << 1000 << QList<int>{241, 161, 408} << QList<int>{516, 241, 241}
+                               << QList<int>{241, 161, 403} << 810;
+    }
+
+    void resizeScalesColumnsPanelsAndSpacer()
+    {
+        QFETCH(int, width);
+        QFETCH(QList<int>, themes);
+        QFETCH(QList<int>, panels);
+        QFETCH(QList<int>, lists);
+        QFETCH(int, spacer);
+        m_window->FormResize(width);
+        auto* lvAdvanc = Find<QTreeWidget>("lvAdvanc");
+        auto* lvILists = Find<QTreeWidget>("lvILists");
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(lvAdvanc->columnWidth(i), themes[i]);
+            QCOMPARE(m_window->StatusPanelWidth(i), panels[i]);
+            QCOMPARE(lvILists->columnWidth(i), lists[i]);
+        }
+        QCOMPARE(Find<QWidget>("LMDDrawEdge1")->maximumWidth(), spacer);
+        // Columns stay within the design minimum and the width the window gave them.
+        lvAdvanc->header()->resizeSection(0, 20);
+        QCOMPARE(lvAdvanc->columnWidth(0), 150);
+        lvILists->header()->resizeSection(2, 5000);
+        QCOMPARE(lvILists->columnWidth(2), lists[2]);
+        QCOMPARE(Find<QTreeWidget>("lvILFiles")->columnWidth(1), 77);
+    }
+
+    void escapeAndOkHideTheWindowAndCommitThePage()
+    {
+        m_window->TrayIconDblClick();
+        QVERIFY(m_window->isVisible());
+        Find<QToolButton>("b2")->click();
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_options.ActivePage, 3);
+
+        m_window->TrayIconDblClick();
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(Page(), 3);
+        Find<QToolButton>("b4")->click();
+        Find<QToolButton>("bOK")->click();
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_options.ActivePage, 1);
+    }
+
+    void withoutNotificationAreaHidingOnlyMinimises()
+    {
+        m_window->SetNotificationAreaAvailable(false);
+        m_window->show();
+        m_window->HideToTray();
+        QVERIFY(m_window->isVisible());
+        QVERIFY(m_window->isMinimized());
+        m_window->TrayIconDblClick();
+        QVERIFY(!m_window->isMinimized());
+    }
+
+    void closingReloadsThePageBeforeCommitting()
+    {
+        QSignalSpy closed(m_window.get(), &TfMain::closed);
+        m_options.ActivePage = 1;
+        m_window->TrayIconDblClick();
+        Find<QToolButton>("b3")->click(); // not confirmed
+        MenuItem(3)->trigger();
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(m_options.ActivePage, 1);
+    }
+
+    void languageSwitchedTwiceRestoresEveryText()
+    {
+        QMenuBar* bar = m_window->menuBar();
+        const auto languageMenu = bar->actions().at(2)->menu();
+        QCOMPARE(bar->actions().size(), 4);
+        QCOMPARE(languageMenu->actions().size(), 2);
+        QAction* testish = languageMenu->actions().at(0);
+        QAction* other = languageMenu->actions().at(1);
+        QVERIFY(!testish->icon().isNull()); // its own flag
+        QVERIFY(!other->icon().isNull());   // the default flag stands in
+
+        const auto snapshot = [this] {
+            QStringList texts{m_window->windowTitle()};
+            for (QLabel* label : m_window->findChildren<QLabel*>())
+                texts << label->objectName() + "=" + label->text();
+            for (QAction* action : m_window->findChildren<QAction*>())
+                texts << action->objectName() + "=" + action->text();
+            for (QToolButton* button : m_window->findChildren<QToolButton*>())
+                texts << button->objectName() + "=" + button->toolTip();
+            for (QTreeWidget* view : m_window->findChildren<QTreeWidget*>())
+                for (int i = 0; i < view->columnCount(); ++i)
+                    texts << view->objectName() + "=" + view->headerItem()->text(i);
+            return texts;
+        };
+        const QStringList before = snapshot();
+        QCOMPARE(m_window->windowTitle(), T(m_first, "Caption"));
+        QCOMPARE(Find<QLabel>("LMDGlyphLabel5")->text(),
+                 QStringLiteral("  ") + T(m_first, "BUTTONS_CAPTIONS/bc0"));
+        QCOMPARE(Find<QLabel>("p22articlelabel")->text(), ":: " + T(m_first, "PAGES_ARTICLES/p5") + " ::");
+        QCOMPARE(Find<QLabel>("p1articlelabel")->text(), ":: " + T(m_first, "PAGES_ARTICLES/p0") + "::");
+
+        other->trigger();
+        QCOMPARE(m_options.LanguageFileName, m_options.LanguageList[1].FileName);
+        QCOMPARE(m_window->windowTitle(), T(m_second, "Caption"));
+        QCOMPARE(MenuItem(200)->text(), T(m_second, "MAINMENU/a31name"));
+        QCOMPARE(Find<QLabel>("lb3")->text(), T(m_second, "BUTTONLIST_CAPTIONS/button2"));
+        QVERIFY(!testish->isChecked());
+        QVERIFY(other->isChecked());
+        QVERIFY(snapshot() != before);
+
+        testish->trigger();
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(bar->actions().size(), 4);
+        QCOMPARE(languageMenu->actions().size(), 2);
+        QVERIFY(testish->isChecked());
+        QVERIFY(!other->isChecked());
+    }
+
+    void languageFileNameOfOtherCaseTicksNothing()
+    {
+        m_options.LanguageFileName = AppDir() + "/Languages/TESTISH.lng";
+        CreateWindow();
+        for (QAction* entry : m_window->menuBar()->actions().at(2)->menu()->actions())
+            QVERIFY(!entry->isChecked());
+    }
+
+    void helpReportsAMissingFileAndOpensAnExistingOne()
+    {
+        // The second language has no help entry: the default "nofile" is appended directly.
+        m_window->LangItemClick(m_window->menuBar()->actions().at(2)->menu()->actions().at(1));
+        MenuItem(300)->trigger();
+        QCOMPARE(Dialogs::RecordedMessages(), QStringList{QStringLiteral("Help file not found")});
+        QVERIFY(m_shell.opened.empty());
+
+        m_window->LangItemClick(m_window->menuBar()->actions().at(2)->menu()->actions().at(0));
+        Dialogs::RecordedMessages().clear();
+        WriteFile(QStringLiteral("Help/index.html"), "<html></html>");
+        MenuItem(300)->trigger();
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+        QCOMPARE(m_shell.opened, std::vector<std::string>{AppDir() + "/Help/index.html"});
+
+        m_shell.openResult = ShellResult::FileNotFound;
+        Find<QToolButton>("b1")->click();
+        QCOMPARE(Dialogs::RecordedMessages(), QStringList{QStringLiteral("Help file not found")});
+        m_shell.openResult = ShellResult::Failed;
+        Dialogs::RecordedMessages().clear();
+        Find<QToolButton>("b1")->click();
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+    }
+
+    void webLinkAndDisplaySettingsGoToTheShell()
+    {
+        MenuItem(200)->trigger();
+        QCOMPARE(m_shell.opened, std::vector<std::string>{"https://home.test/"});
+        m_options.Links[0].clear();
+        MenuItem(200)->trigger();
+        QCOMPARE(m_shell.opened.size(), std::size_t{1});
+
+        MenuItem(1)->trigger();
+        Find<QAction>("pmtryIcon1")->trigger();
+        QCOMPARE(m_shell.displaySettingsCalls, 2);
+        m_shell.displaySettingsError = "No display settings tool is known for this desktop.";
+        MenuItem(1)->trigger();
+        QCOMPARE(Dialogs::RecordedMessages(),
+                 QStringList{QStringLiteral("No display settings tool is known for this desktop.")});
+    }
+
+    void aboutWindowOpensClosesAndFollowsTheLanguage()
+    {
+        m_window->CreateAboutWindow();
+        TfAbout* about = m_window->AboutWindow();
+        QVERIFY(!about->isVisible());
+        QCOMPARE(about->windowTitle(), T(m_first, "ABOUT_WINDOW/s0"));
+        QCOMPARE(about->findChild<QLabel*>("LMDLabel5")->text(), QStringLiteral("https://home.test/"));
+
+        MenuItem(100)->trigger();
+        QVERIFY(about->isVisible());
+        QCOMPARE(about->size(), QSize(330, 233));
+        QTest::keyClick(about, Qt::Key_Escape);
+        QVERIFY(!about->isVisible());
+
+        m_window->LangItemClick(m_window->menuBar()->actions().at(2)->menu()->actions().at(1));
+        QCOMPARE(about->windowTitle(), T(m_second, "ABOUT_WINDOW/s0"));
+        QCOMPARE(about->findChild<QLabel*>("LMDLabel1")->text(), T(m_second, "ABOUT_WINDOW/s1"));
+        MenuItem(100)->trigger();
+        QVERIFY(about->isVisible());
+        about->findChild<QPushButton*>("bOK")->click();
+        QVERIFY(!about->isVisible());
+
+        about->LMDLabel5Click();
+        about->LMDLabel6Click();
+        about->Image2Click();
+        QCOMPARE(m_shell.opened,
+                 (std::vector<std::string>{"https://home.test/", "mailto:support@ondrix.example.org",
+                                           "https://maker.test/"}));
+    }
+
+    void onOffAndModeCommandsShowTheirState()
+    {
+        auto* tbbOnOff = Find<QToolButton>("tbbOnOff");
+        auto* tbbChState = Find<QToolButton>("tbbChState");
+        auto* toolBar = Find<MainToolBar>("MainToolBar");
+        QCOMPARE(m_window->TrayPictureName(), QStringLiteral("tray1"));
+        QCOMPARE(tbbOnOff->property("glyph").toString(), QStringLiteral("IDB_BITMAP19"));
+        QCOMPARE(tbbChState->property("glyph").toString(), QStringLiteral("IDB_BITMAP2"));
+        QVERIFY(toolBar->tbbONOFFPM1()->isChecked());
+
+        tbbOnOff->click();
+        QVERIFY(!m_options.Enabled);
+        QCOMPARE(m_window->TrayPictureName(), QStringLiteral("tray0"));
+        QCOMPARE(tbbOnOff->property("glyph").toString(), QStringLiteral("IDB_BITMAP20"));
+        QVERIFY(toolBar->tbbONOFFPM2()->isChecked());
+        QVERIFY(!toolBar->tbbONOFFPM1()->isChecked());
+
+        toolBar->PictureModeItem()->trigger();
+        QVERIFY(m_options.Enabled);
+        QCOMPARE(m_options.state, 1);
+        QCOMPARE(m_window->TrayPictureName(), QStringLiteral("tray1"));
+        QCOMPARE(tbbChState->property("glyph").toString(), QStringLiteral("IDB_BITMAP3"));
+
+        toolBar->tbbONOFFPM2()->trigger();
+        QVERIFY(!m_options.Enabled);
+        toolBar->ThemeModeItem()->trigger();
+        QVERIFY(m_options.Enabled);
+        QCOMPARE(m_options.state, 0);
+
+        tbbChState->click();
+        QCOMPARE(m_options.state, 1);
+        QCOMPARE(m_window->StatusPanelText(1), T(m_first, "STATUS_BAR/msg9"));
+        tbbChState->click();
+        QCOMPARE(m_options.state, 0);
+        QCOMPARE(m_window->StatusPanelText(1), T(m_first, "STATUS_BAR/msg8"));
+        QCOMPARE(tbbChState->property("glyph").toString(), QStringLiteral("IDB_BITMAP2"));
+    }
+
+    void changeTimersFollowTheOptions()
+    {
+        m_options.advMin = 1;
+        m_options.AdvSec = 30;
+        m_options.ilMin = 0;
+        m_options.ilSec = 0;
+        m_window->LoadOptionsPage();
+        auto* timer3 = Find<QTimer>("Timer3");
+        QVERIFY(timer3->isActive());
+        QCOMPARE(timer3->interval(), 90000);
+        QVERIFY(!Find<QTimer>("Timer4")->isActive());
+        QCOMPARE(Find<QTimer>("Timer1")->interval(), 1000);
+        QVERIFY(Find<QTimer>("Timer1")->isActive());
+    }
+
+    void startScreenClosesItselfAfterThreeSeconds()
+    {
+        TfSplash splash;
+        splash.show();
+        QCOMPARE(splash.size(), QSize(326, 65));
+        QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(splash.Timer1()->isActive());
+        QVERIFY(splash.Timer1()->isSingleShot());
+        QCOMPARE(splash.Timer1()->interval(), 3000);
+        splash.Timer1Timer();
+        QVERIFY(!splash.isVisible());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
