@@ -1,0 +1,157 @@
+#include "WlrootsDesktopWallpaper.h"
+
+#include "DesktopCommands.h"
+#include "platform/CommandRunner.h"
+#include "platform/Errors.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace ondrix {
+
+namespace {
+
+constexpr const char* kStateHeader = "wlroots";
+
+std::string Trimmed(const std::string& text)
+{
+    const auto end = text.find_last_not_of(" \t\r\n");
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+} // namespace
+
+int PosixChildProcesses::Start(const std::vector<std::string>& argv)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> args;
+    for (const auto& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    const int error = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        throw PlatformError("Cannot start " + argv.at(0) + ": " + std::strerror(error));
+    return pid;
+}
+
+bool PosixChildProcesses::Running(int pid)
+{
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == 0;
+}
+
+void PosixChildProcesses::Stop(int pid)
+{
+    if (::kill(pid, SIGTERM) != 0)
+        return;
+    for (int i = 0; i < 50; ++i) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) != 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+}
+
+WlrootsDesktopWallpaper::WlrootsDesktopWallpaper(CommandRunner& runner, bool swaySocket,
+                                                 std::unique_ptr<ChildProcesses> children)
+    : m_runner(runner), m_swaySocket(swaySocket), m_children(std::move(children))
+{
+}
+
+WlrootsDesktopWallpaper::~WlrootsDesktopWallpaper()
+{
+    StopChild();
+}
+
+void WlrootsDesktopWallpaper::StopChild()
+{
+    if (m_child > 0)
+        m_children->Stop(m_child);
+    m_child = -1;
+}
+
+void WlrootsDesktopWallpaper::Write(const Values& values)
+{
+    const bool tiled = values.tileWallpaper == "1";
+    const bool empty = values.wallpaper.empty();
+    if (m_swaySocket && (empty || SwaySafePath(values.wallpaper)) && m_runner.IsInstalled("swaymsg")) {
+        const auto result = m_runner.Run(SwaymsgBackground(values.wallpaper, tiled));
+        if (result.exitCode != 0 || result.out.find("\"success\": false") != std::string::npos)
+            throw PlatformError("sway did not take the wallpaper " + values.wallpaper + ": " +
+                                Trimmed(result.err.empty() ? result.out : result.err));
+        StopChild();
+        m_usedSwaymsg = true;
+    } else {
+        if (!m_runner.IsInstalled("swaybg"))
+            throw PlatformError(
+                "The program swaybg is not installed; it is needed to set the wallpaper of this "
+                "Wayland desktop (Debian package swaybg)");
+        // The new background is up before the old one goes, so the desktop never shows bare.
+        const int child = m_children->Start(SwaybgCommand(values.wallpaper, tiled));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (!m_children->Running(child))
+            throw PlatformError(
+                "swaybg ended at once: the desktop is not a wlroots compositor, or it cannot read " +
+                values.wallpaper);
+        StopChild();
+        m_child = child;
+    }
+    m_values = values;
+    m_written = true;
+}
+
+std::string WlrootsDesktopWallpaper::SaveState()
+{
+    return std::string(kStateHeader) + "\n" + (m_written ? "1" : "0") + "\n" + m_values.tileWallpaper + "\n" +
+           m_values.wallpaper;
+}
+
+void WlrootsDesktopWallpaper::RestoreState(const std::string& state)
+{
+    const std::string header = std::string(kStateHeader) + "\n";
+    if (state.compare(0, header.size(), header) != 0) {
+        DesktopWallpaper::RestoreState(state);
+        return;
+    }
+    const auto writtenEnd = state.find('\n', header.size());
+    const auto tileEnd = writtenEnd == std::string::npos ? writtenEnd : state.find('\n', writtenEnd + 1);
+    if (tileEnd == std::string::npos)
+        throw PlatformError("The saved wallpaper state of the wlroots desktop is damaged");
+    const bool written = state.substr(header.size(), writtenEnd - header.size()) == "1";
+    const Values values{state.substr(tileEnd + 1), state.substr(writtenEnd + 1, tileEnd - writtenEnd - 1)};
+    if (written) {
+        Write(values);
+        return;
+    }
+    // The user's own background was never touched through us: ending our swaybg uncovers it,
+    // and sway draws its configured one again after a reload.
+    StopChild();
+    if (m_usedSwaymsg) {
+        const auto result = m_runner.Run({"swaymsg", "reload"});
+        if (result.exitCode != 0)
+            throw PlatformError("sway did not reload its configured background: " + Trimmed(result.err));
+        m_usedSwaymsg = false;
+    }
+    m_values = values;
+    m_written = false;
+}
+
+} // namespace ondrix

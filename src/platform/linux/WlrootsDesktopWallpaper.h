@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/DesktopWallpaper.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ondrix {
+
+class CommandRunner;
+
+// Long-running helper programs (the swaybg that draws the background).
+class ChildProcesses
+{
+public:
+    virtual ~ChildProcesses() = default;
+    // Starts the program without a shell; throws PlatformError when it cannot be started.
+    virtual int Start(const std::vector<std::string>& argv) = 0;
+    virtual bool Running(int pid) = 0;
+    // Ends the program and collects it.
+    virtual void Stop(int pid) = 0;
+};
+
+class PosixChildProcesses final : public ChildProcesses
+{
+public:
+    int Start(const std::vector<std::string>& argv) override;
+    bool Running(int pid) override;
+    void Stop(int pid) override;
+};
+
+// The background of wlroots compositors: "output * bg" through swaymsg when sway runs, else a
+// swaybg child of our own. Neither can be asked for the current background, so Read gives
+// the values written last.
+class WlrootsDesktopWallpaper final : public DesktopWallpaper
+{
+public:
+    WlrootsDesktopWallpaper(CommandRunner& runner, bool swaySocket, std::unique_ptr<ChildProcesses> children);
+    ~WlrootsDesktopWallpaper() override;
+    WlrootsDesktopWallpaper(const WlrootsDesktopWallpaper&) = delete;
+    WlrootsDesktopWallpaper& operator=(const WlrootsDesktopWallpaper&) = delete;
+
+    Values Read() override { return m_values; }
+    void Write(const Values& values) override;
+    std::string Name() const override { return "wlroots"; }
+    std::string SaveState() override;
+    void RestoreState(const std::string& state) override;
+
+private:
+    void StopChild();
+
+    CommandRunner& m_runner;
+    bool m_swaySocket;
+    std::unique_ptr<ChildProcesses> m_children;
+    int m_child = -1;
+    bool m_written = false;
+    bool m_usedSwaymsg = false;
+    Values m_values{"", "0"};
+};
+
+} // namespace ondrix
