@@ -2,6 +2,9 @@
 
 #include "platform/CommandRunner.h"
 #include "platform/Errors.h"
+#include "platform/RegFileRegistry.h"
+#include "platform/fake/FakeCommandRunner.h"
+#include "platform/linux/DesktopWallpaperFactory.h"
 #include "platform/linux/RootPicture.h"
 #include "platform/linux/X11ScreenInfo.h"
 #include "support/TempDir.h"
@@ -344,6 +347,38 @@ TEST_F(X11RootWallpaperTest, ScreenInfoReadsTheSizeLive)
     XRRSetScreenSize(m_display, Root(), 320, 240, 81, 61);
     XSync(m_display, False);
     EXPECT_EQ(screen.CurrentDesktopSize(), (DesktopSize{320, 240}));
+}
+
+TEST_F(X11RootWallpaperTest, FactoryPicksTheScreenSource)
+{
+    Start();
+    DesktopEnvironment env;
+    env.ondrixScreen = "800x600";
+    env.display = m_xvfb->Name();
+    EXPECT_EQ(MakeScreenInfo(env)->CurrentDesktopSize(), (DesktopSize{800, 600}));
+    env.ondrixScreen = "wide";
+    EXPECT_EQ(MakeScreenInfo(env)->CurrentDesktopSize(), (DesktopSize{1024, 768}));
+    env.ondrixScreen.reset();
+    EXPECT_EQ(MakeScreenInfo(env)->CurrentDesktopSize(), (DesktopSize{640, 480})); // the X root window
+    env.ondrixDesktop = "file";
+    EXPECT_EQ(MakeScreenInfo(env)->CurrentDesktopSize(), (DesktopSize{1024, 768}));
+    env.ondrixDesktop = "gnome";
+    env.display.reset();
+    EXPECT_EQ(MakeScreenInfo(env), nullptr); // the toolkit's screens
+    env.display = ":65000";                  // unreachable
+    EXPECT_EQ(MakeScreenInfo(env), nullptr);
+}
+
+TEST(DesktopWallpaperFactory, EveryKindHasItsBackend)
+{
+    test::TempDir folder;
+    RegFileRegistry registry((folder.path() / "settings.reg").string());
+    FakeCommandRunner runner;
+    BmpPictureFiles pictures;
+    for (const char* name : {"gnome", "cinnamon", "mate", "xfce", "kde", "wlroots", "file"}) {
+        const auto backend = MakeDesktopWallpaper(*DesktopKindFromName(name), registry, runner, pictures);
+        EXPECT_EQ(backend->Name(), name);
+    }
 }
 
 TEST(X11Connection, NoDisplayIsAPlatformError)
