@@ -1,7 +1,10 @@
 #include "app/options.h"
+#include "platform/CommandRunner.h"
+#include "platform/DesktopDetection.h"
 #include "platform/FirstRunHook.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
+#include "platform/linux/DesktopWallpaperFactory.h"
 #include "platform/linux/QtScreenInfo.h"
 #include "platform/linux/QtShell.h"
 #include "platform/linux/SingleInstance.h"
@@ -10,7 +13,9 @@
 #include "ui/aboutWin.h"
 #include "ui/splash.h"
 #include "ui/uMainForm.h"
+#include "wallpaper/BmpPictureFiles.h"
 #include "wallpaper/ResolutionAgent.h"
+#include "wallpaper/WallpaperSetter.h"
 
 #include <QDir>
 #include <QIcon>
@@ -24,12 +29,26 @@ using namespace ondrix;
 
 namespace {
 
-std::unique_ptr<ScreenInfo> MakeScreenInfo()
+std::unique_ptr<ScreenInfo> ChooseScreenInfo(const DesktopEnvironment& environment)
 {
-    if (const char* fixed = std::getenv("ONDRIX_SCREEN")) {
-        return std::make_unique<FixedScreenInfo>(ParseDesktopSize(fixed).value_or(DesktopSize{1024, 768}));
-    }
+    if (std::unique_ptr<ScreenInfo> screen = MakeScreenInfo(environment))
+        return screen;
     return std::make_unique<QtScreenInfo>();
+}
+
+// The desktop backend of this session. One that cannot reach its desktop is reported, and
+// the program goes on with the settings-file backend rather than not starting at all.
+std::unique_ptr<DesktopWallpaper> ChooseDesktopWallpaper(const DesktopEnvironment& environment, Registry& registry,
+                                                         CommandRunner& runner, PictureFiles& pictures,
+                                                         const ScreenInfo& screen)
+{
+    std::unique_ptr<DesktopWallpaper> desktop;
+    const bool chosen = OndrixApplication::Guarded([&] {
+        desktop = MakeDesktopWallpaper(DetectDesktop(environment), registry, runner, pictures, &screen);
+    });
+    if (!chosen)
+        desktop = MakeDesktopWallpaper(DesktopKind::File, registry, runner, pictures, &screen);
+    return desktop;
 }
 
 } // namespace
@@ -76,11 +95,19 @@ int main(int argc, char** argv)
             [&] { LoadOptions(options, appDir.toStdString(), registry, firstRunHook); }))
         return 1;
 
-    const std::unique_ptr<ScreenInfo> screen = MakeScreenInfo();
+    const DesktopEnvironment environment = DesktopEnvironment::FromProcess();
+    const std::unique_ptr<ScreenInfo> screen = ChooseScreenInfo(environment);
     TRAgent agent(*screen);
     QTimer agentPoll;
     QObject::connect(&agentPoll, &QTimer::timeout, [&agent] { agent.Poll(); });
     agentPoll.start(1000);
+
+    ProcessCommandRunner commandRunner;
+    BmpPictureFiles pictureFiles;
+    const std::unique_ptr<DesktopWallpaper> desktop =
+        ChooseDesktopWallpaper(environment, registry, commandRunner, pictureFiles, *screen);
+    WallpaperSetter wallpaperSetter(options, agent, *desktop);
+    OndrixApplication::Guarded([&] { wallpaperSetter.SaveUserWallpaper(); });
 
     QtShell shell;
 
@@ -105,6 +132,7 @@ int main(int argc, char** argv)
     const int exitCode = QApplication::exec();
 
     agentPoll.stop();
+    OndrixApplication::Guarded([&] { wallpaperSetter.RestoreUserWallpaper(); });
     OndrixApplication::Guarded([&] { SaveOptions(options, registry); });
     return exitCode;
 }

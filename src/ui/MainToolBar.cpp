@@ -78,6 +78,10 @@ MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent)
     m_spacer = new QWidget(this);
     m_spacer->setObjectName(QStringLiteral("LMDDrawEdge1"));
     m_spacer->setFixedHeight(kButtonHeight);
+    // The spacer takes the width the window gives it, but gives way where the toolbar's own
+    // margins leave less, so that the confirm button always stays in sight at the right end.
+    m_spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_spacer->setMinimumWidth(0);
 
     addWidget(m_tbbOnOff);
     addWidget(Gap(this, 10));
@@ -116,7 +120,7 @@ void MainToolBar::ShowPictureMode(bool pictureMode)
 
 void MainToolBar::SetSpacerWidth(int width)
 {
-    m_spacer->setFixedWidth(width < 0 ? 0 : width);
+    m_spacer->setMaximumWidth(width < 0 ? 0 : width);
 }
 
 } // namespace ondrix

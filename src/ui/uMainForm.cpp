@@ -1,6 +1,6 @@
 #include "uMainForm.h"
 
-#include "ChangeCommands.h"
+#include "ChangeScheduler.h"
 #include "ColumnLimits.h"
 #include "Glyphs.h"
 #include "HoverWatcher.h"
@@ -28,12 +28,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 
 namespace ondrix {
 
-TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_agent(agent), m_shell(shell)
+TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper,
+               ActiveDesktop& activeDesktop, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_agent(agent), m_shell(shell), m_wallpaper(wallpaper),
+      m_activeDesktop(activeDesktop)
 {
     setObjectName(QStringLiteral("fMain"));
     EnsureIconResources();
@@ -42,7 +45,7 @@ TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, QWidget* parent)
     m_hasNotificationArea = QSystemTrayIcon::isSystemTrayAvailable();
     ApplyWindowType();
 
-    m_commands = new ChangeCommands(m_options, this);
+    m_scheduler = new ChangeScheduler(m_options, m_wallpaper, m_activeDesktop, this, this);
     BuildLayout();
     BuildTrayIcon();
     BuildTimers();
@@ -53,6 +56,8 @@ TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, QWidget* parent)
     m_toolBar->ShowPictureMode(m_options.state == 1);
     ShowEnabled();
     ArmChangeTimers();
+    // The lists are filled by now; an error of the start-up change is shown and start-up goes on.
+    m_scheduler->StartupChange();
     UpdateStatusBar();
     FormResize(width() + kDesignFrameWidth);
 }
@@ -95,7 +100,8 @@ void TfMain::BuildLayout()
     setCentralWidget(central);
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    statusBar()->setFixedHeight(19);
+    // 19 pixels by design, but never less than the desktop font needs.
+    statusBar()->setFixedHeight(std::max(19, statusBar()->fontMetrics().height() + 6));
     m_status = new StatusPanels(statusBar());
 
     setMinimumSize(kDesignClientWidth, kDesignClientHeight);
@@ -111,10 +117,15 @@ void TfMain::BuildLayout()
     connect(m_toolBar, &MainToolBar::switchOffChosen, this, &TfMain::tbbONOFFPM2Click);
     connect(m_toolBar, &MainToolBar::switchOnThemesChosen, this, &TfMain::tbbONOFFPM00Click);
     connect(m_toolBar, &MainToolBar::switchOnPicturesChosen, this, &TfMain::tbbONOFFPM01Click);
-    connect(m_commands, &ChangeCommands::enabledChanged, this, &TfMain::ShowEnabled);
-    connect(m_commands, &ChangeCommands::modeChanged, m_toolBar, &MainToolBar::ShowPictureMode);
-    connect(m_commands, &ChangeCommands::modeSwitchedByButton, this,
+    connect(m_scheduler, &ChangeScheduler::enabledChanged, this, &TfMain::ShowEnabled);
+    connect(m_scheduler, &ChangeScheduler::modeChanged, m_toolBar, &MainToolBar::ShowPictureMode);
+    connect(m_scheduler, &ChangeScheduler::modeSwitchedByButton, this,
             [this](std::uint8_t state) { m_status->SetText(1, ToQ(StatusPanel1Text(m_language, state))); });
+    connect(m_scheduler, &ChangeScheduler::pageRequested, this,
+            [this](int page) { m_sideBar->ButtonByTag(page)->click(); });
+    connect(m_imageListsPage, &ImageListsPage::pictureModeRequested, this, &TfMain::tbbONOFFPM01Click);
+    m_scheduler->listRows = [this] { return m_imageListsPage->ListRows(); };
+    m_scheduler->themePaths = [this] { return ThemePackagePaths(*m_themesPage->lvAdvanc()); };
 }
 
 void TfMain::BuildTrayIcon()
