@@ -12,3 +12,7 @@ if(ONDRIX_SANITIZE)
         -fno-sanitize-recover=undefined)
     target_link_options(ondrix_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(ONDRIX_FUZZ)
+    # Coverage for the fuzzer in every library; the fuzz targets link the fuzzer itself.
+    target_compile_options(ondrix_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
