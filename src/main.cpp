@@ -1,4 +1,5 @@
 #include "app/options.h"
+#include "platform/ActiveDesktop.h"
 #include "platform/CommandRunner.h"
 #include "platform/DesktopDetection.h"
 #include "platform/FirstRunHook.h"
@@ -106,7 +107,9 @@ int main(int argc, char** argv)
     BmpPictureFiles pictureFiles;
     const std::unique_ptr<DesktopWallpaper> desktop =
         ChooseDesktopWallpaper(environment, registry, commandRunner, pictureFiles, *screen);
+    NullActiveDesktop activeDesktop;
     WallpaperSetter wallpaperSetter(options, agent, *desktop);
+    wallpaperSetter.disableActiveDesktop = [&activeDesktop] { activeDesktop.DisableActiveDesktop(); };
     OndrixApplication::Guarded([&] { wallpaperSetter.SaveUserWallpaper(); });
 
     QtShell shell;
@@ -114,7 +117,7 @@ int main(int argc, char** argv)
     if (options.ShowAboutWindow && !terminationPending)
         TfSplash::ShowModalSplash();
 
-    TfMain window(options, agent, shell);
+    TfMain window(options, agent, shell, wallpaperSetter, activeDesktop);
     mainWindow = &window;
     window.CreateAboutWindow();
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfMain::TrayIconDblClick);

@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <filesystem>
 #include <vector>
 
 namespace ondrix {
@@ -169,6 +171,24 @@ void ImageListsPage::ApplyTexts(const TLanguage& language)
 int ImageListsPage::ListCount() const
 {
     return m_lvILists->topLevelItemCount();
+}
+
+std::vector<ImageList> ImageListsPage::ListRows() const
+{
+    std::vector<ImageList> rows;
+    if (m_appDir.empty())
+        return rows;
+    const ImageListStore store(m_appDir);
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(store.StoreFolder(), error)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".lst")
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files)
+        rows.push_back(store.ImportListFile(file.string()));
+    return rows;
 }
 
 CreatorPage::CreatorPage(QWidget* parent) : TitledPage("TabSheet1", "p4articlelabel", parent)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "imagelists/ImageListStore.h"
 #include "language/language.h"
 
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 class QLabel;
 class QToolButton;
@@ -65,7 +67,16 @@ public:
     QTreeWidget* lvILists() const { return m_lvILists; }
     ColumnLimits& Columns() const { return *m_columns; }
 
+    // Stand-in until the view is filled: the lists of the store folder in name order.
+    void SetAppDir(const std::string& appDir) { m_appDir = appDir; }
+    std::vector<ImageList> ListRows() const;
+
+signals:
+    // A list or picture was made current and is to be shown at once.
+    void pictureModeRequested();
+
 private:
+    std::string m_appDir;
     QLabel* m_caption = nullptr;
     QLabel* m_filesTitle = nullptr;
     QLabel* m_previewTitle = nullptr;

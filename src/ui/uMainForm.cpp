@@ -124,6 +124,7 @@ void TfMain::BuildLayout()
     connect(m_scheduler, &ChangeScheduler::pageRequested, this,
             [this](int page) { m_sideBar->ButtonByTag(page)->click(); });
     connect(m_imageListsPage, &ImageListsPage::pictureModeRequested, this, &TfMain::tbbONOFFPM01Click);
+    m_imageListsPage->SetAppDir(m_options.AppDir);
     m_scheduler->listRows = [this] { return m_imageListsPage->ListRows(); };
     m_scheduler->themePaths = [this] { return ThemePackagePaths(*m_themesPage->lvAdvanc()); };
 }

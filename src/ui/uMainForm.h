@@ -20,7 +20,9 @@ namespace ondrix {
 struct TOptions;
 class TRAgent;
 class Shell;
-class ChangeCommands;
+class ActiveDesktop;
+class ChangeScheduler;
+class WallpaperSetter;
 class HoverWatcher;
 class ImageListsPage;
 class MainMenuBuilder;
@@ -48,7 +50,8 @@ public:
         PageReport = 4,
     };
 
-    TfMain(TOptions& options, TRAgent& agent, Shell& shell, QWidget* parent = nullptr);
+    TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper, ActiveDesktop& activeDesktop,
+           QWidget* parent = nullptr);
     ~TfMain() override;
 
     void CreateAboutWindow();
@@ -105,6 +108,7 @@ public:
     // Resource name of the picture the notification-area icon shows ("tray0" or "tray1").
     QString TrayPictureName() const { return m_trayPicture; }
     OptionsPage* OptionsPageWidget() const { return m_optionsPage; }
+    ChangeScheduler* Scheduler() const { return m_scheduler; }
 
 signals:
     void closed();
@@ -130,6 +134,8 @@ private:
     TOptions& m_options;
     TRAgent& m_agent;
     Shell& m_shell;
+    WallpaperSetter& m_wallpaper;
+    ActiveDesktop& m_activeDesktop;
     TLanguage m_language;
 
     MainToolBar* m_toolBar = nullptr;
@@ -143,7 +149,7 @@ private:
     ReportPage* m_reportPage = nullptr;
     StatusPanels* m_status = nullptr;
     MainMenuBuilder* m_menu = nullptr;
-    ChangeCommands* m_commands = nullptr;
+    ChangeScheduler* m_scheduler = nullptr;
     HoverWatcher* m_hover = nullptr;
     TfAbout* m_about = nullptr;
 

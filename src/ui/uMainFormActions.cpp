@@ -1,5 +1,5 @@
 // The main window's texts, status bar, hover texts and commands.
-#include "ChangeCommands.h"
+#include "ChangeScheduler.h"
 #include "Dialogs.h"
 #include "Glyphs.h"
 #include "MainMenuBuilder.h"
@@ -143,10 +143,16 @@ void TfMain::Timer1Timer()
 // The preview header of the image lists page is refreshed here once that page is built.
 void TfMain::Timer2Timer() {}
 
-// The change timers tick all the time; the changer decides on each tick whether to act.
-void TfMain::Timer3Timer() {}
+// The change timers tick all the time; the scheduler decides on each tick whether to act.
+void TfMain::Timer3Timer()
+{
+    m_scheduler->Timer3Timer();
+}
 
-void TfMain::Timer4Timer() {}
+void TfMain::Timer4Timer()
+{
+    m_scheduler->Timer4Timer();
+}
 
 void TfMain::OtherItemClick(int tag)
 {
@@ -204,27 +210,27 @@ void TfMain::OpenDisplaySettings()
 
 void TfMain::tbbOnOffClick()
 {
-    m_commands->tbbOnOffClick();
+    m_scheduler->tbbOnOffClick();
 }
 
 void TfMain::tbbONOFFPM2Click()
 {
-    m_commands->tbbONOFFPM2Click();
+    m_scheduler->tbbONOFFPM2Click();
 }
 
 void TfMain::tbbONOFFPM00Click()
 {
-    m_commands->tbbONOFFPM00Click();
+    m_scheduler->tbbONOFFPM00Click();
 }
 
 void TfMain::tbbONOFFPM01Click()
 {
-    m_commands->tbbONOFFPM01Click();
+    m_scheduler->tbbONOFFPM01Click();
 }
 
 void TfMain::tbbChStateClick()
 {
-    m_commands->tbbChStateClick();
+    m_scheduler->tbbChStateClick();
 }
 
 } // namespace ondrix

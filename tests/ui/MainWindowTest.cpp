@@ -1,6 +1,8 @@
 // The main window shell: navigation, status bar, hover texts, sizes, hiding, language
 // switch, help, the About window and the start screen. Runs without a display.
 #include "app/options.h"
+#include "platform/ActiveDesktop.h"
+#include "platform/DesktopWallpaper.h"
 #include "language/TextTable.h"
 #include "platform/Errors.h"
 #include "platform/Shell.h"
@@ -12,6 +14,7 @@
 #include "ui/splash.h"
 #include "ui/uMainForm.h"
 #include "wallpaper/ResolutionAgent.h"
+#include "wallpaper/WallpaperSetter.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,6 +83,16 @@ QString T(const std::string& prefix, const char* sectionAndKey)
     return QString::fromStdString(prefix) + QString::fromLatin1(sectionAndKey);
 }
 
+// The desktop of the window's changes; these tests only need it to take them.
+class QuietDesktop final : public DesktopWallpaper
+{
+public:
+    Values Read() override { return values; }
+    void Write(const Values& written) override { values = written; }
+    std::string Name() const override { return "quiet"; }
+    Values values;
+};
+
 } // namespace
 
 class MainWindowTest : public QObject
@@ -100,7 +113,7 @@ private:
 
     void CreateWindow()
     {
-        m_window = std::make_unique<TfMain>(m_options, *m_agent, m_shell);
+        m_window = std::make_unique<TfMain>(m_options, *m_agent, m_shell, *m_setter, m_activeDesktop);
         m_window->SetNotificationAreaAvailable(true);
     }
 
@@ -123,6 +136,9 @@ private:
     FixedScreenInfo m_screen{DesktopSize{1024, 768}};
     std::unique_ptr<TRAgent> m_agent;
     FakeShell m_shell;
+    QuietDesktop m_desktop;
+    NullActiveDesktop m_activeDesktop;
+    std::unique_ptr<WallpaperSetter> m_setter;
     std::unique_ptr<TfMain> m_window;
     const std::string m_first = "T:";
     const std::string m_second = "O:";
@@ -150,6 +166,7 @@ private slots:
         m_options.Links = {"https://home.test/", "", "", "", "https://maker.test/"};
         m_shell = FakeShell{};
         m_agent = std::make_unique<TRAgent>(m_screen);
+        m_setter = std::make_unique<WallpaperSetter>(m_options, *m_agent, m_desktop);
         Dialogs::SetRecording(true);
         CreateWindow();
     }
