@@ -9,6 +9,7 @@
 #include "platform/linux/X11ScreenInfo.h"
 #include "support/TempDir.h"
 #include "wallpaper/BmpPictureFiles.h"
+#include "wallpaper/ResolutionAgent.h"
 
 #include <gtest/gtest.h>
 // Xlib's macros (None, Bool, Status) must come after GoogleTest's headers.
@@ -336,6 +337,12 @@ TEST_F(X11RootWallpaperTest, ScreenInfoReadsTheSizeLive)
     Start();
     X11ScreenInfo screen(m_xvfb->Name());
     EXPECT_EQ(screen.CurrentDesktopSize(), (DesktopSize{640, 480}));
+    // The resolution agent on this screen: the program polls it once a second.
+    TRAgent agent(screen);
+    int changes = 0;
+    agent.OnChange = [&changes](TRAgent&) { ++changes; };
+    agent.Poll();
+    EXPECT_EQ(changes, 0);
     // Xvfb cannot grow past its start size, but RandR can make the screen smaller once its
     // monitor (CRTC) is switched off.
     XRRScreenResources* resources = XRRGetScreenResources(m_display, Root());
@@ -347,6 +354,10 @@ TEST_F(X11RootWallpaperTest, ScreenInfoReadsTheSizeLive)
     XRRSetScreenSize(m_display, Root(), 320, 240, 81, 61);
     XSync(m_display, False);
     EXPECT_EQ(screen.CurrentDesktopSize(), (DesktopSize{320, 240}));
+    EXPECT_EQ(agent.DesktopSizeText(), "640x480");
+    agent.Poll(); // the next tick of the poll sees the new size
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(agent.DesktopSizeText(), "320x240");
 }
 
 TEST_F(X11RootWallpaperTest, FactoryPicksTheScreenSource)
