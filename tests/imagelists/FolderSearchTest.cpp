@@ -131,7 +131,7 @@ TEST_F(FolderSearchTest, JobDeliversTheResultOnce)
     EXPECT_EQ(deliveries[0], (Paths{P("sub/b.lst"), P("a.lst")}));
 }
 
-TEST_F(FolderSearchTest, CancellingARunningJobReturnsPromptlyAndDeliversNothing)
+TEST_F(FolderSearchTest, CancellingARunningJobEndsItAndDeliversNothing)
 {
     std::atomic<bool> started{false};
     std::atomic<int> delivered{0};
@@ -145,9 +145,8 @@ TEST_F(FolderSearchTest, CancellingARunningJobReturnsPromptlyAndDeliversNothing)
     auto job = std::make_unique<SearchJob>(m_dir.str(), endless, [&](Paths) { ++delivered; });
     while (!started)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const auto start = std::chrono::steady_clock::now();
+    // Without cancellation this would wait for ever (the test's time limit catches that).
     job.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(delivered, 0);
 }
 
@@ -161,9 +160,7 @@ TEST_F(FolderSearchTest, CancellingAWalkOfABigTreeStopsMidWay)
     std::size_t found = 0;
     std::jthread walker([&] { found = FindListFiles(m_dir.str(), source.get_token()).size(); });
     source.request_stop();
-    const auto start = std::chrono::steady_clock::now();
     walker.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_LT(found, all);
 }
 

@@ -1,0 +1,78 @@
+#include "imagelists/EntryBatch.h"
+
+#include "imagelists/ListFile.h"
+#include "platform/Errors.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace ondrix {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(EntryBatchTest, PictureLinesOfATreeSkipUnreadablePicturesAndOtherFiles)
+{
+    test::TempDir dir;
+    dir.Write("top.jpg", "x");
+    dir.Write("sub/a.BMP", "x");
+    dir.Write("sub/broken.jpeg", "x");
+    dir.Write("sub/notes.txt", "x");
+    dir.Write("Recycled/hidden.jpg", "x");
+    const PictureSizeReader reader = [](const std::string& path, PictureKind kind) {
+        if (path.ends_with("broken.jpeg"))
+            throw std::runtime_error("damaged");
+        return kind == PictureKind::Bmp ? std::pair{10, 20} : std::pair{30, 40};
+    };
+    const std::string root = dir.str();
+    EXPECT_EQ(FindPictureEntryLines(root, reader),
+              (Lines{root + "/sub/a.BMP?10*20", root + "/top.jpg?30*40"}));
+}
+
+TEST(EntryBatchTest, StoppedSearchGivesNoMoreLines)
+{
+    test::TempDir dir;
+    dir.Write("a.jpg", "x");
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_TRUE(FindPictureEntryLines(dir.str(), [](auto&&, auto) { return std::pair{1, 1}; }, stop.get_token())
+                    .empty());
+}
+
+TEST(EntryBatchTest, AppendWritesOnceAndRaisesCount)
+{
+    test::TempDir dir;
+    const std::string path = dir.str() + "/l.lst";
+    WriteListLines(path, {"a?1*1"});
+    ImageList list{"l.lst", "1", path};
+    AppendEntryLines(list, {"b?2*2", "c?3*3"});
+    EXPECT_EQ(ReadListLines(path), (Lines{"a?1*1", "b?2*2", "c?3*3"}));
+    EXPECT_EQ(list.Count, "3");
+    // A count that is no number becomes the number of lines the file now holds.
+    list.Count = "junk";
+    AppendEntryLines(list, {"d?4*4"});
+    EXPECT_EQ(list.Count, "4");
+}
+
+TEST(EntryBatchTest, AppendToAMissingListChangesNothing)
+{
+    test::TempDir dir;
+    ImageList list{"gone.lst", "2", dir.str() + "/gone.lst"};
+    EXPECT_THROW(AppendEntryLines(list, {"a?1*1"}), FileError);
+    EXPECT_EQ(list.Count, "2");
+}
+
+TEST(EntryBatchTest, BatchesCoverTheQueueWithoutOverrun)
+{
+    EXPECT_EQ(NextBatch(0, 450, 200).end, 200u);
+    EXPECT_EQ(NextBatch(400, 450, 200).begin, 400u);
+    EXPECT_EQ(NextBatch(400, 450, 200).end, 450u);
+    EXPECT_EQ(NextBatch(450, 450, 200).end, 450u);
+    EXPECT_EQ(NextBatch(500, 450, 200).begin, 450u);
+    EXPECT_EQ(NextBatch(0, 5, 0).end, 1u); // a zero batch still makes progress
+}
+
+} // namespace
+} // namespace ondrix
