@@ -1,12 +1,38 @@
 #include "Dialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
+
+#include <optional>
 
 namespace ondrix::Dialogs {
 
 namespace {
 bool g_recording = false;
+std::optional<QStringList> g_nextFiles;
+FileDialogCall g_lastCall;
 } // namespace
+
+QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& folder)
+{
+    g_lastCall = {filter, folder};
+    if (g_nextFiles) {
+        const QStringList files = *g_nextFiles;
+        g_nextFiles.reset();
+        return files;
+    }
+    return QFileDialog::getOpenFileNames(parent, QString(), folder, filter);
+}
+
+void SetNextChosenFiles(const QStringList& files)
+{
+    g_nextFiles = files;
+}
+
+FileDialogCall LastFileDialogCall()
+{
+    return g_lastCall;
+}
 
 QStringList& RecordedMessages()
 {

@@ -19,5 +19,17 @@ void ShowInformation(QWidget* parent, const QString& text);
 void SetRecording(bool on);
 QStringList& RecordedMessages();
 
+// The shared file-open dialog: several existing files, resizable; an empty list when the user
+// cancels. folder is where it opens (empty: the current folder). Tests set the files the next
+// call returns instead of showing the dialog; the filter and folder it was given are kept.
+QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& folder);
+void SetNextChosenFiles(const QStringList& files);
+struct FileDialogCall
+{
+    QString filter;
+    QString folder;
+};
+FileDialogCall LastFileDialogCall();
+
 } // namespace Dialogs
 } // namespace ondrix

@@ -55,37 +55,6 @@ private:
     ColumnLimits* m_columns = nullptr;
 };
 
-// Page 1, the image lists.
-class ImageListsPage : public TitledPage
-{
-    Q_OBJECT
-public:
-    explicit ImageListsPage(QWidget* parent = nullptr);
-
-    void ApplyTexts(const TLanguage& language);
-    int ListCount() const;
-    QTreeWidget* lvILists() const { return m_lvILists; }
-    ColumnLimits& Columns() const { return *m_columns; }
-
-    // Stand-in until the view is filled: the lists of the store folder in name order.
-    void SetAppDir(const std::string& appDir) { m_appDir = appDir; }
-    std::vector<ImageList> ListRows() const;
-
-signals:
-    // A list or picture was made current and is to be shown at once.
-    void pictureModeRequested();
-
-private:
-    std::string m_appDir;
-    QLabel* m_caption = nullptr;
-    QLabel* m_filesTitle = nullptr;
-    QLabel* m_previewTitle = nullptr;
-    QLabel* m_preview = nullptr;
-    QTreeWidget* m_lvILists = nullptr;
-    QTreeWidget* m_lvILFiles = nullptr;
-    ColumnLimits* m_columns = nullptr;
-};
-
 // Page 3, the theme creation.
 class CreatorPage : public TitledPage
 {

@@ -4,6 +4,7 @@
 #include "ColumnLimits.h"
 #include "Glyphs.h"
 #include "HoverWatcher.h"
+#include "ImageListsPage.h"
 #include "MainMenuBuilder.h"
 #include "MainToolBar.h"
 #include "OptionsPage.h"
@@ -13,6 +14,7 @@
 #include "WindowGeometry.h"
 #include "aboutWin.h"
 #include "app/options.h"
+#include "platform/ActiveDesktop.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -53,6 +55,7 @@ TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter&
 
     m_language.Load(m_options.LanguageFileName);
     ApplyTexts();
+    m_imageListsPage->FillAtStartup();
     m_toolBar->ShowPictureMode(m_options.state == 1);
     ShowEnabled();
     ArmChangeTimers();
@@ -86,7 +89,7 @@ void TfMain::BuildLayout()
     m_pageControl = new QStackedWidget(central);
     m_pageControl->setObjectName(QStringLiteral("PageControl"));
     m_themesPage = new ThemesPage(m_pageControl);
-    m_imageListsPage = new ImageListsPage(m_pageControl);
+    m_imageListsPage = new ImageListsPage(m_options, m_language, m_wallpaper, m_shell, m_pageControl);
     auto* optionsHost = new TitledPage("TabSheet3", "p3articlelabel", m_pageControl);
     m_optionsPage = new OptionsPage(m_options, m_agent, optionsHost);
     optionsHost->Body()->addWidget(m_optionsPage, 1);
@@ -124,7 +127,9 @@ void TfMain::BuildLayout()
     connect(m_scheduler, &ChangeScheduler::pageRequested, this,
             [this](int page) { m_sideBar->ButtonByTag(page)->click(); });
     connect(m_imageListsPage, &ImageListsPage::pictureModeRequested, this, &TfMain::tbbONOFFPM01Click);
-    m_imageListsPage->SetAppDir(m_options.AppDir);
+    connect(m_imageListsPage, &ImageListsPage::statusText, this,
+            [this](const QString& text) { m_status->SetText(0, text); });
+    m_imageListsPage->disableActiveDesktop = [this] { m_activeDesktop.DisableActiveDesktop(); };
     m_scheduler->listRows = [this] { return m_imageListsPage->ListRows(); };
     m_scheduler->themePaths = [this] { return ThemePackagePaths(*m_themesPage->lvAdvanc()); };
 }
@@ -182,6 +187,8 @@ void TfMain::WireHover()
         m_hover->Watch(m_sideBar->ButtonByTag(tag));
     for (QWidget* control : std::initializer_list<QWidget*>{m_toolBar->tbbOnOff(), m_toolBar->tbbChState(),
                                                             m_toolBar->bOK(), m_reportPage->prepBBack()})
+        m_hover->Watch(control);
+    for (QWidget* control : m_imageListsPage->HintedButtons())
         m_hover->Watch(control);
     connect(m_hover, &HoverWatcher::entered, this, [this](QWidget* control) {
         if (control->parentWidget() && control->parentWidget()->parentWidget() == m_sideBar)

@@ -2,6 +2,7 @@
 #include "ChangeScheduler.h"
 #include "Dialogs.h"
 #include "Glyphs.h"
+#include "ImageListsPage.h"
 #include "MainMenuBuilder.h"
 #include "MainToolBar.h"
 #include "OptionsPage.h"
@@ -140,8 +141,11 @@ void TfMain::Timer1Timer()
         UpdateStatusBar();
 }
 
-// The preview header of the image lists page is refreshed here once that page is built.
-void TfMain::Timer2Timer() {}
+// The preview header of the image lists page follows the selected entry.
+void TfMain::Timer2Timer()
+{
+    m_imageListsPage->UpdatePreviewHeader();
+}
 
 // The change timers tick all the time; the scheduler decides on each tick whether to act.
 void TfMain::Timer3Timer()

@@ -7,6 +7,7 @@
 #include "platform/Errors.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
+#include "ui/ImageListsPage.h"
 #include "ui/MainToolBar.h"
 #include "ui/OptionsPage.h"
 #include "ui/WindowGeometry.h"
@@ -231,9 +232,9 @@ private slots:
         m_options.cadvTheme = AppDir() + "/advThemes_/Blue Sky.ond";
         m_options.cIList = AppDir() + "/imgLists/holiday.lst";
         m_options.state = 1;
-        auto* lists = Find<QTreeWidget>("lvILists");
-        lists->addTopLevelItem(new QTreeWidgetItem(QStringList{"a"}));
-        lists->addTopLevelItem(new QTreeWidgetItem(QStringList{"b"}));
+        WriteFile("imgLists/a.lst", "");
+        WriteFile("imgLists/b.lst", "");
+        Find<ImageListsPage>("TabSheet2")->FillAtStartup();
         m_window->UpdateStatusBar();
         QVERIFY(m_window->StatusPanelText(0).endsWith(QStringLiteral("..\\advThemes_\\Blue Sky.ond")));
         QCOMPARE(m_window->StatusPanelText(1), T(m_first, "STATUS_BAR/msg9"));
@@ -304,7 +305,7 @@ private slots:
         QFETCH(int, spacer);
         m_window->FormResize(width);
         auto* lvAdvanc = Find<QTreeWidget>("lvAdvanc");
-        auto* lvILists = Find<QTreeWidget>("lvILists");
+        auto* lvILists = Find<QTreeView>("lvILists");
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(lvAdvanc->columnWidth(i), themes[i]);
             QCOMPARE(m_window->StatusPanelWidth(i), panels[i]);
@@ -316,7 +317,7 @@ private slots:
         QCOMPARE(lvAdvanc->columnWidth(0), 150);
         lvILists->header()->resizeSection(2, 5000);
         QCOMPARE(lvILists->columnWidth(2), lists[2]);
-        QCOMPARE(Find<QTreeWidget>("lvILFiles")->columnWidth(1), 77);
+        QCOMPARE(Find<QTreeView>("lvILFiles")->columnWidth(1), 77);
     }
 
     void escapeAndOkHideTheWindowAndCommitThePage()
@@ -378,9 +379,10 @@ private slots:
                 texts << action->objectName() + "=" + action->text();
             for (QToolButton* button : m_window->findChildren<QToolButton*>())
                 texts << button->objectName() + "=" + button->toolTip();
-            for (QTreeWidget* view : m_window->findChildren<QTreeWidget*>())
-                for (int i = 0; i < view->columnCount(); ++i)
-                    texts << view->objectName() + "=" + view->headerItem()->text(i);
+            for (QTreeView* view : m_window->findChildren<QTreeView*>())
+                for (int i = 0; i < view->model()->columnCount(); ++i)
+                    texts << view->objectName() + "=" +
+                                 view->model()->headerData(i, Qt::Horizontal).toString();
             return texts;
         };
         const QStringList before = snapshot();
