@@ -37,8 +37,8 @@ TEST(EntryBatchTest, StoppedSearchGivesNoMoreLines)
     dir.Write("a.jpg", "x");
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_TRUE(FindPictureEntryLines(dir.str(), [](auto&&, auto) { return std::pair{1, 1}; }, stop.get_token())
-                    .empty());
+    const PictureSizeReader reader = [](const std::string&, PictureKind) { return std::pair{1, 1}; };
+    EXPECT_TRUE(FindPictureEntryLines(dir.str(), reader, stop.get_token()).empty());
 }
 
 TEST(EntryBatchTest, AppendWritesOnceAndRaisesCount)
