@@ -14,6 +14,7 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -28,9 +29,11 @@ namespace ondrix {
 namespace {
 
 // Pictures and lists applied in one event-loop turn: enough to be quick, few enough that the
-// window keeps answering while a big folder's result goes in.
+// window keeps answering while a big folder's result goes in. Each list is a durable file
+// copy, so lists go in for a share of a turn's time rather than by a fixed number.
 constexpr std::size_t kListBatch = 100;
 constexpr std::size_t kEntryBatch = 2000;
+constexpr qint64 kTurnBudgetMs = 25;
 
 PictureSizeReader RealSizeReader()
 {
@@ -515,16 +518,20 @@ void ImageListsPage::ApplyPendingBatch()
     const BatchSlice slice = NextBatch(search.done, search.items.size(), lists ? kListBatch : kEntryBatch);
     const auto begin = search.items.begin() + static_cast<std::ptrdiff_t>(slice.begin);
     const auto end = search.items.begin() + static_cast<std::ptrdiff_t>(slice.end);
-    search.done = slice.end;
     if (lists) {
-        for (auto it = begin; it != end; ++it) {
+        QElapsedTimer turn;
+        turn.start();
+        const ImageListStore store = Store();
+        for (auto it = begin; it != end && (it == begin || turn.elapsed() < kTurnBudgetMs); ++it) {
+            ++search.done;
             try {
-                AppendImported(Store().ImportListFile(*it));
+                AppendImported(store.ImportListFile(*it));
             } catch (const std::exception&) {
                 // A list that cannot be read is passed over; the search goes on.
             }
         }
     } else {
+        search.done = slice.end;
         const auto& rows = m_lists->Rows();
         const auto target = std::find_if(rows.begin(), rows.end(),
                                          [&](const ImageList& row) { return row.Path == search.listPath; });
