@@ -276,11 +276,23 @@ private slots:
         QCOMPARE(m_window->StatusPanelText(0), T(m_first, "TOOL_BAR/b0hint"));
         QApplication::sendEvent(Find<QToolButton>("prepBBack"), &enter);
         QCOMPARE(m_window->StatusPanelText(0), T(m_first, "PAGE_REPORT/r6"));
+        QApplication::sendEvent(Find<QToolButton>("pilbIFMoveDown"), &enter);
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "PAGE_IMAGE_LISTS/barbtn13"));
+        QApplication::sendEvent(Find<QToolButton>("pilbRemove"), &enter);
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "PAGE_IMAGE_LISTS/barbtn2"));
         // The report's back button returns to the themes page and ends the hover.
         m_window->SetActivePage(4);
         m_window->prepBBackClick();
         QCOMPARE(Page(), 0);
         QVERIFY(!m_window->HoverLock());
+    }
+
+    void imageListsPageIsWiredToTheTimerAndStatusBar()
+    {
+        m_window->Timer2Timer();
+        QCOMPARE(Find<QLabel>("p23articlelabel")->text(), ".: " + T(m_first, "PAGES_ARTICLES/p6") + ":..");
+        emit Find<ImageListsPage>("TabSheet2")->statusText(QStringLiteral("searching"));
+        QCOMPARE(m_window->StatusPanelText(0), QStringLiteral("searching"));
     }
 
     void resizeScalesColumnsPanelsAndSpacer_data()
