@@ -9,6 +9,7 @@
 #include "app/options.h"
 #include "imagelists/ListFile.h"
 #include "imagelists/ListSort.h"
+#include "wallpaper/Picture.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -313,6 +314,14 @@ void ImageListsPage::UpdatePreviewHeader()
     m_preview->Header()->setText(QStringLiteral(".: ") + ToQ(m_language->Text(Txt::PAGES_ARTICLES_p6)) +
                                  QStringLiteral(":..") +
                                  (row >= 0 ? FileNameOf(m_entries->PathOf(row)) : QString()));
+}
+
+PictureSizeReader ImageListsPage::SizeReader()
+{
+    return [](const std::string& path, PictureKind kind) {
+        const PictureSize size = ReadPictureSize(path, kind);
+        return std::pair{size.width, size.height};
+    };
 }
 
 std::vector<ImageList> ImageListsPage::ListRows() const

@@ -52,6 +52,9 @@ public:
     QTreeView* lvILists() const { return m_lvILists; }
     QTreeView* lvILFiles() const { return m_lvILFiles; }
     PicturePreview* Preview() const { return m_preview; }
+    QToolButton* Button(const std::string& name) const { return m_buttons.at(name); }
+    QAction* Item(const std::string& name) const { return m_items.at(name); }
+    QMenu* RemoveMenu() const { return m_pilbRemPM; }
     std::vector<std::string> EntryCaptions() const;
     // Switches the Active Desktop off before the preview becomes the wallpaper.
     std::function<void()> disableActiveDesktop;
@@ -106,6 +109,8 @@ private:
     QAction* MakeItem(QMenu* menu, const char* name, void (ImageListsPage::*handler)());
 
     ImageListStore Store() const;
+    // Picture sizes for new entries, read from the files' headers.
+    static PictureSizeReader SizeReader();
     std::vector<int> SelectedListRows() const;
     int SelectedListRow() const;
     int SelectedEntryRow() const;
@@ -160,11 +165,6 @@ private:
     std::uint64_t m_nextJob = 0;
     std::deque<PendingSearch> m_pending;
     bool m_applying = false;
-
-public:
-    QToolButton* Button(const std::string& name) const { return m_buttons.at(name); }
-    QAction* Item(const std::string& name) const { return m_items.at(name); }
-    QMenu* RemoveMenu() const { return m_pilbRemPM; }
 };
 
 // Errors of a handler end it and are shown in a message box; the page goes on.
