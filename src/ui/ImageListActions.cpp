@@ -104,13 +104,16 @@ bool ImageListsPage::EntriesKey(int key, Qt::KeyboardModifiers modifiers)
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (!shift)
-            return false; // the view's own movement
-        if (key == Qt::Key_Up && m_buttons["pilbIFMoveUp"]->isEnabled())
+        // With Shift and the move enabled the entry moves; otherwise the view's own movement.
+        if (shift && key == Qt::Key_Up && m_buttons["pilbIFMoveUp"]->isEnabled()) {
             pilbIFMoveUpClick();
-        else if (key == Qt::Key_Down && m_buttons["pilbIFMoveDown"]->isEnabled())
+            return true;
+        }
+        if (shift && key == Qt::Key_Down && m_buttons["pilbIFMoveDown"]->isEnabled()) {
             pilbIFMoveDownClick();
-        return true;
+            return true;
+        }
+        return false;
     case Qt::Key_O:
         if (modifiers.testFlag(Qt::ControlModifier))
             pilbIFAddClick();
