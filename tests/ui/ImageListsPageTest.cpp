@@ -448,7 +448,14 @@ private slots:
     void previewShowsGoodPicturesAndReportsBrokenOnes()
     {
         const std::string good = Picture("p/good.bmp", 40, 30);
-        const std::string big = Picture("p/big.jpg", 1600, 1200, "JPG");
+        // Noise keeps the file big enough to be decoded off the user-interface thread.
+        const std::string big = App("p/big.jpg");
+        QImage noise(1600, 1200, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 256, (x * y) % 256, (x ^ y) % 256));
+        QVERIFY(noise.save(QString::fromStdString(big), "JPG", 100));
+        QVERIFY(QFileInfo(QString::fromStdString(big)).size() > PicturePreview::kDecodeInlineLimit);
         Put(App("p/bad.bmp"), "BM broken");
         Put(App("p/bad.jpg"), "\xff\xd8 broken");
         WriteListLines(Stored("l.lst"), {good + "?40*30", App("p/bad.bmp") + "?1*1",
@@ -471,8 +478,8 @@ private slots:
 
         QSignalSpy finished(preview, &PicturePreview::previewFinished);
         Entries()->setCurrentIndex(Entries()->model()->index(3, 0));
-        if (!preview->HasPicture())
-            QVERIFY(finished.wait(10000)); // a big file decodes off the user-interface thread
+        QVERIFY(!preview->HasPicture()); // still decoding on the worker thread
+        QVERIFY(finished.wait(10000));
         QVERIFY(preview->HasPicture());
         QVERIFY(preview->Image().width() < 1600); // decoded at a reduced scale
         QWidget* picture = preview->findChild<QWidget*>("pilprewIMage");
