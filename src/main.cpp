@@ -39,9 +39,9 @@ std::unique_ptr<ScreenInfo> ChooseScreenInfo(const DesktopEnvironment& environme
 
 // The desktop backend of this session. One that cannot reach its desktop is reported, and
 // the program goes on with the settings-file backend rather than not starting at all.
-std::unique_ptr<DesktopWallpaper> ChooseDesktopWallpaper(const DesktopEnvironment& environment, Registry& registry,
-                                                         CommandRunner& runner, PictureFiles& pictures,
-                                                         const ScreenInfo& screen)
+std::unique_ptr<DesktopWallpaper> ChooseDesktopWallpaper(const DesktopEnvironment& environment,
+                                                         Registry& registry, CommandRunner& runner,
+                                                         PictureFiles& pictures, const ScreenInfo& screen)
 {
     std::unique_ptr<DesktopWallpaper> desktop;
     const bool chosen = OndrixApplication::Guarded([&] {
@@ -114,8 +114,7 @@ int main(int argc, char** argv)
 
     QtShell shell;
 
-    if (options.ShowAboutWindow && !terminationPending)
-        TfSplash::ShowModalSplash();
+    TfSplash::ShowAtStartup(options.ShowAboutWindow && !terminationPending);
 
     TfMain window(options, agent, shell, wallpaperSetter, activeDesktop);
     mainWindow = &window;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "imagelists/ImageListStore.h"
 #include "language/language.h"
 
 #include <QWidget>

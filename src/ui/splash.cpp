@@ -65,4 +65,12 @@ void TfSplash::ShowModalSplash()
     splash.exec();
 }
 
+bool TfSplash::ShowAtStartup(bool showAboutWindow)
+{
+    if (!showAboutWindow)
+        return false;
+    ShowModalSplash();
+    return true;
+}
+
 } // namespace ondrix

@@ -17,6 +17,8 @@ public:
 
     // Shows the start screen and returns when it has closed itself.
     static void ShowModalSplash();
+    // The start-up step: the start screen only when the options ask for it. True when shown.
+    static bool ShowAtStartup(bool showAboutWindow);
 
     // The timer's only tick: the start screen closes.
     void Timer1Timer();

@@ -1,9 +1,9 @@
 // The main window shell: navigation, status bar, hover texts, sizes, hiding, language
 // switch, help, the About window and the start screen. Runs without a display.
 #include "app/options.h"
+#include "language/TextTable.h"
 #include "platform/ActiveDesktop.h"
 #include "platform/DesktopWallpaper.h"
-#include "language/TextTable.h"
 #include "platform/Errors.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
@@ -564,6 +564,24 @@ private slots:
         QCOMPARE(splash.Timer1()->interval(), 3000);
         splash.Timer1Timer();
         QVERIFY(!splash.isVisible());
+    }
+
+    void noStartScreenWhenTheOptionsSayNo()
+    {
+        // A start screen shown by mistake would be open when this zero timer fires; it is
+        // closed there so that the test cannot hang on it.
+        int seen = 0;
+        QTimer::singleShot(0, [&seen] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* splash = qobject_cast<TfSplash*>(widget); splash && splash->isVisible()) {
+                    ++seen;
+                    splash->Timer1Timer();
+                }
+            }
+        });
+        QVERIFY(!TfSplash::ShowAtStartup(false));
+        QTest::qWait(10);
+        QCOMPARE(seen, 0);
     }
 };
 
