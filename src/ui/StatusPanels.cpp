@@ -48,6 +48,8 @@ StatusPanels::StatusPanels(QStatusBar* bar) : QObject(bar)
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setTextFormat(Qt::PlainText);
+        // Room for the font's descenders (the "_" of "..\advThemes_\") inside the frame.
+        label->setMinimumHeight(label->fontMetrics().lineSpacing() + 2 * label->frameWidth() + 2);
         bar->addWidget(label);
         m_panels[i] = label;
     }

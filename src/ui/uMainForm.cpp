@@ -30,7 +30,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <limits>
 
 namespace ondrix {
@@ -103,8 +102,8 @@ void TfMain::BuildLayout()
     setCentralWidget(central);
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    // 19 pixels by design, but never less than the desktop font needs.
-    statusBar()->setFixedHeight(std::max(19, statusBar()->fontMetrics().height() + 6));
+    // 19 pixels by design, but never less than the desktop font and the panels' frames need.
+    statusBar()->setMinimumHeight(19);
     m_status = new StatusPanels(statusBar());
 
     setMinimumSize(kDesignClientWidth, kDesignClientHeight);
