@@ -148,6 +148,8 @@ void TfMain::BuildTrayIcon()
     connect(m_trayEntries[2], &QAction::triggered, this, &TfMain::close);
     m_trayIcon->setContextMenu(m_trayMenu);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &TfMain::TrayIconActivated);
+    // The picture follows the on/off state (ShowEnabled); an icon is never shown without one.
+    m_trayIcon->setIcon(Glyph(m_options.Enabled ? "tray1" : "tray0"));
     if (m_hasNotificationArea)
         m_trayIcon->show();
 }
