@@ -1,4 +1,4 @@
-#include "platform/IniFile.h"
+#include "core/IniFile.h"
 
 #include <cstddef>
 #include <cstdint>

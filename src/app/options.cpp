@@ -1,10 +1,10 @@
 #include "options.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/Errors.h"
+#include "core/AtomicFile.h"
+#include "core/Errors.h"
 #include "platform/FirstRunHook.h"
-#include "platform/IniFile.h"
-#include "platform/Paths.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
 #include "platform/Registry.h"
 
 #include <optional>

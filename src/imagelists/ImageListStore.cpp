@@ -2,9 +2,9 @@
 
 #include "FolderSearch.h"
 #include "ListFile.h"
-#include "platform/AtomicFile.h"
-#include "platform/Errors.h"
-#include "platform/Paths.h"
+#include "core/AtomicFile.h"
+#include "core/Errors.h"
+#include "core/Paths.h"
 
 #include <algorithm>
 #include <filesystem>

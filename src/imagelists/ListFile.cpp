@@ -1,7 +1,7 @@
 #include "ListFile.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/Errors.h"
+#include "core/AtomicFile.h"
+#include "core/Errors.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,7 +1,7 @@
 #include "Scheduler.h"
 
 #include "ListFile.h"
-#include "platform/Paths.h"
+#include "core/Paths.h"
 
 #include <algorithm>
 

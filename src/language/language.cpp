@@ -1,7 +1,7 @@
 #include "language.h"
 
-#include "platform/IniFile.h"
-#include "platform/Paths.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "CommandRunner.h"
 
-#include "Errors.h"
+#include "core/Errors.h"
 
 #include <cerrno>
 #include <cstdlib>

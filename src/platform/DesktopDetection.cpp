@@ -1,7 +1,7 @@
 #include "DesktopDetection.h"
 
 #include "DisplaySettings.h"
-#include "Errors.h"
+#include "core/Errors.h"
 
 #include <algorithm>
 #include <array>

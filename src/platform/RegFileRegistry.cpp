@@ -1,7 +1,7 @@
 #include "RegFileRegistry.h"
 
-#include "AtomicFile.h"
-#include "Errors.h"
+#include "core/AtomicFile.h"
+#include "core/Errors.h"
 
 #include <algorithm>
 #include <array>

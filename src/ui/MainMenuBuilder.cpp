@@ -2,7 +2,7 @@
 
 #include "Glyphs.h"
 #include "app/options.h"
-#include "platform/Paths.h"
+#include "core/Paths.h"
 
 #include <QMenu>
 #include <QMenuBar>

@@ -1,6 +1,6 @@
 #include "StatusPanels.h"
 
-#include "platform/Paths.h"
+#include "core/Paths.h"
 
 #include <QLabel>
 #include <QStatusBar>

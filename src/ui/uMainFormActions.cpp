@@ -11,8 +11,8 @@
 #include "StatusPanels.h"
 #include "aboutWin.h"
 #include "app/options.h"
-#include "platform/Errors.h"
-#include "platform/Paths.h"
+#include "core/Errors.h"
+#include "core/Paths.h"
 #include "platform/Shell.h"
 #include "uMainForm.h"
 

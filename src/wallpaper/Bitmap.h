@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Errors.h"
+#include "core/Errors.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include "Picture.h"
 #include "ResolutionAgent.h"
 #include "app/options.h"
-#include "platform/Paths.h"
+#include "core/Paths.h"
 
 #include <utility>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "app/options.h"
 
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/FirstRunHook.h"
 #include "platform/RegFileRegistry.h"
 #include "support/TempDir.h"

@@ -1,6 +1,6 @@
 #include "imagelists/ListFile.h"
 
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

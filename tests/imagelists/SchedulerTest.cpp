@@ -1,7 +1,7 @@
 #include "imagelists/Scheduler.h"
 
 #include "imagelists/ListFile.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/PictureFiles.h"
 #include "platform/fake/FakeCommandRunner.h"
 #include "platform/linux/DesktopCommands.h"

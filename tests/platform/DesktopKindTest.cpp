@@ -1,5 +1,5 @@
 #include "platform/DesktopDetection.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "platform/linux/X11RootWallpaper.h"
 
 #include "platform/CommandRunner.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/fake/FakeCommandRunner.h"
 #include "platform/linux/DesktopWallpaperFactory.h"

@@ -5,7 +5,7 @@
 #include "app/options.h"
 #include "platform/ActiveDesktop.h"
 #include "platform/DesktopWallpaper.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
 #include "ui/MainToolBar.h"

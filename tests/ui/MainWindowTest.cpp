@@ -4,7 +4,7 @@
 #include "language/TextTable.h"
 #include "platform/ActiveDesktop.h"
 #include "platform/DesktopWallpaper.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
 #include "ui/ImageListsPage.h"

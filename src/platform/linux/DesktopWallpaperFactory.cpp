@@ -6,7 +6,7 @@
 #include "X11RootWallpaper.h"
 #include "X11ScreenInfo.h"
 #include "XfceDesktopWallpaper.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/FileDesktopWallpaper.h"
 
 namespace ondrix {

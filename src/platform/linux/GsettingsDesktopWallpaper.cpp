@@ -2,7 +2,7 @@
 
 #include "DesktopCommands.h"
 #include "platform/CommandRunner.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/PictureFiles.h"
 
 #include <algorithm>

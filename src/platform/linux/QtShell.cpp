@@ -1,7 +1,7 @@
 #include "QtShell.h"
 
 #include "platform/DisplaySettings.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

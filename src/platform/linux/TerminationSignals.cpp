@@ -1,6 +1,6 @@
 #include "TerminationSignals.h"
 
-#include "platform/Errors.h"
+#include "core/Errors.h"
 
 #include <QSocketNotifier>
 

@@ -1,6 +1,6 @@
 #include "X11Connection.h"
 
-#include "platform/Errors.h"
+#include "core/Errors.h"
 
 #include <X11/Xlib.h>
 

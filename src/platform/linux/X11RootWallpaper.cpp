@@ -1,7 +1,7 @@
 #include "X11RootWallpaper.h"
 
 #include "RootPicture.h"
-#include "platform/Errors.h"
+#include "core/Errors.h"
 #include "platform/PictureFiles.h"
 
 #include <X11/Xatom.h>
