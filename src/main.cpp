@@ -1,4 +1,6 @@
+#include "app/AppFolders.h"
 #include "app/options.h"
+#include "core/AtomicFile.h"
 #include "platform/ActiveDesktop.h"
 #include "platform/CommandRunner.h"
 #include "platform/DesktopDetection.h"
@@ -10,6 +12,7 @@
 #include "platform/linux/QtShell.h"
 #include "platform/linux/SingleInstance.h"
 #include "platform/linux/TerminationSignals.h"
+#include "ui/Dialogs.h"
 #include "ui/OndrixApplication.h"
 #include "ui/aboutWin.h"
 #include "ui/splash.h"
@@ -24,7 +27,10 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <tuple>
+#include <utility>
 
 using namespace ondrix;
 
@@ -32,9 +38,23 @@ namespace {
 
 std::unique_ptr<ScreenInfo> ChooseScreenInfo(const DesktopEnvironment& environment)
 {
-    if (std::unique_ptr<ScreenInfo> screen = MakeScreenInfo(environment))
+    std::unique_ptr<ScreenInfo> screen;
+    OndrixApplication::Guarded([&] { screen = MakeScreenInfo(environment); });
+    if (screen)
         return screen;
     return std::make_unique<QtScreenInfo>();
+}
+
+// Where the desktop's values found at start are kept until a clean exit, beside the settings.
+std::string DesktopKeeperPath(const std::string& registryPath)
+{
+    return std::filesystem::path(registryPath).replace_filename("Ondrix2-desktop.reg").string();
+}
+
+// The current items and switches, saved as soon as they change so that a crash loses none.
+auto CurrentItems(const TOptions& options)
+{
+    return std::make_tuple(options.cadvTheme, options.cIList, options.cImg, options.state, options.Enabled);
 }
 
 // The desktop backend of this session. One that cannot reach its desktop is reported, and
@@ -75,11 +95,12 @@ int main(int argc, char** argv)
     QPointer<TfMain> mainWindow;
     bool terminationPending = false;
     TerminationSignals terminationSignals;
+    // Open message boxes are closed first: a request never waits for a click.
     QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, [&] {
+        terminationPending = true;
+        Dialogs::EndModalBoxes();
         if (mainWindow)
             mainWindow->close();
-        else
-            terminationPending = true;
     });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [&] {
         if (mainWindow)
@@ -89,14 +110,28 @@ int main(int argc, char** argv)
     const QString appDir = QCoreApplication::applicationDirPath();
     QDir::setCurrent(appDir);
 
+    RemoveLeftoverTemporaries(appDir.toStdString(), registryPath);
+    MakeMissingWorkFolders(appDir.toStdString());
+
     RegFileRegistry registry(registryPath);
     NullFirstRunHook firstRunHook;
     TOptions options;
+    const bool settingsDamaged = !registry.DamagedFilePath().empty();
     if (!OndrixApplication::Guarded(
-            [&] { LoadOptions(options, appDir.toStdString(), registry, firstRunHook); }))
+            [&] { LoadOptions(options, appDir.toStdString(), registry, firstRunHook, settingsDamaged); }))
         return 1;
+    if (settingsDamaged && !terminationPending)
+        Dialogs::ShowInformation(nullptr,
+                                 QStringLiteral("The settings file \"%1\" could not be read whole. It was "
+                                                "kept as \"%2\"; Ondrix goes on with every setting "
+                                                "that could be read.")
+                                     .arg(QString::fromStdString(registryPath),
+                                          QString::fromStdString(registry.DamagedFilePath())));
 
-    const DesktopEnvironment environment = DesktopEnvironment::FromProcess();
+    DesktopEnvironment environment = DesktopEnvironment::FromProcess();
+    const std::string unknownDesktop = DropUnknownForcedDesktop(environment);
+    if (!unknownDesktop.empty() && !terminationPending)
+        OndrixApplication::ReportError(unknownDesktop.c_str());
     const std::unique_ptr<ScreenInfo> screen = ChooseScreenInfo(environment);
     TRAgent agent(*screen);
     QTimer agentPoll;
@@ -110,6 +145,10 @@ int main(int argc, char** argv)
     NullActiveDesktop activeDesktop;
     WallpaperSetter wallpaperSetter(options, agent, *desktop);
     wallpaperSetter.disableActiveDesktop = [&activeDesktop] { activeDesktop.DisableActiveDesktop(); };
+    RegFileRegistry desktopKeeper(DesktopKeeperPath(registryPath));
+    RemoveStaleTemporaries(desktopKeeper.Path());
+    wallpaperSetter.SetKeeper(&desktopKeeper);
+    // A failed read is reported; the desktop is then left alone for the whole session.
     OndrixApplication::Guarded([&] { wallpaperSetter.SaveUserWallpaper(); });
 
     QtShell shell;
@@ -131,8 +170,27 @@ int main(int argc, char** argv)
         window.showMinimized();
     }
 
+    // The current items are saved when they change, not only at exit. The first failure is
+    // reported; the settings are tried again at the next change and at exit.
+    auto savedItems = CurrentItems(options);
+    bool saveFailureReported = false;
+    QTimer keepCurrentItems;
+    QObject::connect(&keepCurrentItems, &QTimer::timeout, [&] {
+        if (CurrentItems(options) == savedItems)
+            return;
+        savedItems = CurrentItems(options);
+        try {
+            SaveOptions(options, registry);
+        } catch (const std::exception& error) {
+            if (!std::exchange(saveFailureReported, true))
+                OndrixApplication::ReportError(error.what());
+        }
+    });
+    keepCurrentItems.start(1000);
+
     const int exitCode = QApplication::exec();
 
+    keepCurrentItems.stop();
     agentPoll.stop();
     OndrixApplication::Guarded([&] { wallpaperSetter.RestoreUserWallpaper(); });
     OndrixApplication::Guarded([&] { SaveOptions(options, registry); });

@@ -2,12 +2,14 @@
 
 #include "core/AtomicFile.h"
 #include "core/Errors.h"
-#include "platform/FirstRunHook.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "platform/FirstRunHook.h"
 #include "platform/Registry.h"
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 namespace ondrix {
 
@@ -73,9 +75,12 @@ std::string WithoutTrailingSeparator(std::string path)
 }
 
 // The image list of the first run: the picture shipped with the program.
-void WriteFirstRunList(const std::string& appDir)
+void WriteFirstRunList(const std::string& appDir, bool keepExisting)
 {
     const std::string listPath = AppPath(appDir, "\\imgLists\\quorvane.lst");
+    std::error_code error;
+    if (keepExisting && std::filesystem::exists(listPath, error))
+        return;
     const std::string line = AppPath(appDir, "\\imgLists\\Quorvane\\ilwallpap.jpg") + "?800*600\r\n";
     // Without the imgLists folder the program cannot run, so the folder is not created here.
     WriteFileAtomically(listPath, line, false);
@@ -114,7 +119,8 @@ std::uint32_t PackDisplaySlots(const DisplaySlotArray& slots)
     return packed;
 }
 
-void LoadOptions(TOptions& options, const std::string& appDir, const Registry& registry, FirstRunHook& hook)
+void LoadOptions(TOptions& options, const std::string& appDir, const Registry& registry, FirstRunHook& hook,
+                 bool settingsDamaged)
 {
     options.AppDir = WithoutTrailingSeparator(appDir);
     const std::string& dir = options.AppDir;
@@ -148,7 +154,7 @@ void LoadOptions(TOptions& options, const std::string& appDir, const Registry& r
 
     options.FirstRun = !read.Exists("firstrun");
     if (options.FirstRun) {
-        WriteFirstRunList(dir);
+        WriteFirstRunList(dir, settingsDamaged);
         hook.Call();
     }
 

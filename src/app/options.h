@@ -59,8 +59,11 @@ std::uint32_t PackDisplaySlots(const DisplaySlotArray& slots);
 
 // Fills the options: AppDir, the language list of AppDir/Languages, the registry values
 // (defaults for the absent ones), the first-run list and hook call, and the links of
-// links.ini. Throws FileError when the first-run list cannot be written.
-void LoadOptions(TOptions& options, const std::string& appDir, const Registry& registry, FirstRunHook& hook);
+// links.ini. Throws FileError when the first-run list cannot be written. When the settings
+// file was damaged (settingsDamaged), a first run that follows from the loss keeps a first-run
+// list that is already there: it may hold the user's own entries.
+void LoadOptions(TOptions& options, const std::string& appDir, const Registry& registry, FirstRunHook& hook,
+                 bool settingsDamaged = false);
 
 // Writes every stored value back into the options key, firstrun included.
 void SaveOptions(const TOptions& options, Registry& registry);

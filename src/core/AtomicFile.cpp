@@ -114,4 +114,25 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes, bool c
 #endif
 }
 
+void RemoveStaleTemporaries(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const std::string prefix = target.filename().string() + ".tmp-";
+    std::error_code error;
+    fs::directory_iterator entries(target.parent_path().empty() ? fs::path(".") : target.parent_path(),
+                                   error);
+    if (error)
+        return;
+    for (const fs::directory_entry& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos)
+            continue;
+        if (entry.is_regular_file(error) && !entry.is_symlink(error))
+            fs::remove(entry.path(), error);
+    }
+}
+
 } // namespace ondrix

@@ -12,4 +12,8 @@ namespace ondrix {
 // temporary file is then removed and the old file stays as it was.
 void WriteFileAtomically(const std::string& path, std::string_view bytes, bool createParents);
 
+// Removes the temporary files "<path>.tmp-<number>" that a write cut short by a crash left
+// beside path; other files are left alone. Failures to remove are ignored.
+void RemoveStaleTemporaries(const std::string& path);
+
 } // namespace ondrix

@@ -65,6 +65,14 @@ bool Set(const std::optional<std::string>& value)
     return value.has_value() && !value->empty();
 }
 
+std::string ValidNames()
+{
+    std::string valid;
+    for (const auto& entry : kKindNames)
+        valid += (valid.empty() ? "" : ", ") + std::string(entry.first);
+    return valid;
+}
+
 } // namespace
 
 DesktopEnvironment DesktopEnvironment::FromProcess()
@@ -104,11 +112,8 @@ DesktopKind DetectDesktop(const DesktopEnvironment& env)
     if (Set(env.ondrixDesktop)) {
         if (const auto forced = DesktopKindFromName(*env.ondrixDesktop))
             return *forced;
-        std::string valid;
-        for (const auto& entry : kKindNames)
-            valid += (valid.empty() ? "" : ", ") + std::string(entry.first);
         throw PlatformError("ONDRIX_DESKTOP names an unknown desktop \"" + *env.ondrixDesktop +
-                            "\"; valid names are: " + valid);
+                            "\"; valid names are: " + ValidNames());
     }
     for (const auto& name : DesktopNames(env.xdgCurrentDesktop.value_or(""))) {
         for (const auto& [known, kind] : kDesktopNames) {
@@ -122,6 +127,24 @@ DesktopKind DetectDesktop(const DesktopEnvironment& env)
     if (Set(env.display))
         return DesktopKind::X11;
     return DesktopKind::File;
+}
+
+std::string DropUnknownForcedDesktop(DesktopEnvironment& env)
+{
+    if (!Set(env.ondrixDesktop) || DesktopKindFromName(*env.ondrixDesktop))
+        return {};
+    std::string name = *env.ondrixDesktop;
+    // A mistyped name may be long or hold control characters; the message shows a short, plain form.
+    if (name.size() > 40)
+        name = name.substr(0, 40) + "...";
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '?';
+    }
+    env.ondrixDesktop.reset();
+    return "ONDRIX_DESKTOP names an unknown desktop \"" + name + "\"; valid names are: " + ValidNames() +
+           ".\n\nOndrix goes on with the desktop it detects itself: " + DesktopKindName(DetectDesktop(env)) +
+           ".";
 }
 
 } // namespace ondrix

@@ -39,6 +39,11 @@ struct DesktopEnvironment
 // wlroots compositor; otherwise a DISPLAY means bare X11; otherwise the file backend.
 DesktopKind DetectDesktop(const DesktopEnvironment& env);
 
+// An ONDRIX_DESKTOP that names no known desktop is removed from env, so that the desktop is
+// then detected as if the variable were unset. Returns the message that tells the user so,
+// naming the valid names; empty when the variable is unset or names a known desktop.
+std::string DropUnknownForcedDesktop(DesktopEnvironment& env);
+
 // "gnome", "kde", "cinnamon", "mate", "xfce", "wlroots", "x11", "file".
 std::string DesktopKindName(DesktopKind kind);
 std::optional<DesktopKind> DesktopKindFromName(std::string_view name);

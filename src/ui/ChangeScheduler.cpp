@@ -105,7 +105,9 @@ void ChangeScheduler::StartupChange()
             m_activeDesktop.DisableActiveDesktop();
             if (m_options.ilChType == 1)
                 NextPicture();
-            m_wallpaper.SetWallpaper(m_options.cImg);
+            // Without a current picture the desktop stays as the user had it.
+            if (!m_options.cImg.empty())
+                m_wallpaper.SetWallpaper(m_options.cImg);
         } else {
             if (m_options.advChType == 1)
                 NextTheme();

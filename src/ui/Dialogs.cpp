@@ -1,14 +1,27 @@
 #include "Dialogs.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <cstdio>
 #include <optional>
 
 namespace ondrix::Dialogs {
 
 namespace {
 bool g_recording = false;
+bool g_ending = false;
+
+// While the program ends, a message is printed rather than shown; true when it was.
+bool PrintedInstead(const QString& text)
+{
+    if (!g_ending)
+        return false;
+    std::fprintf(stderr, "%s: %s\n", kMessageCaption, text.toLocal8Bit().constData());
+    return true;
+}
 std::optional<QStringList> g_nextFiles;
 FileDialogCall g_lastCall;
 } // namespace
@@ -16,6 +29,8 @@ FileDialogCall g_lastCall;
 QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& folder)
 {
     g_lastCall = {filter, folder};
+    if (g_ending)
+        return {};
     if (g_nextFiles) {
         const QStringList files = *g_nextFiles;
         g_nextFiles.reset();
@@ -52,6 +67,8 @@ void ShowError(QWidget* parent, const QString& text)
         RecordedMessages().append(text);
         return;
     }
+    if (PrintedInstead(text))
+        return;
     QMessageBox::critical(parent, QString::fromUtf8(kMessageCaption), text);
 }
 
@@ -61,7 +78,31 @@ void ShowInformation(QWidget* parent, const QString& text)
         RecordedMessages().append(text);
         return;
     }
+    if (PrintedInstead(text))
+        return;
     QMessageBox::information(parent, QString::fromUtf8(kMessageCaption), text);
+}
+
+void EndModalBoxes()
+{
+    g_ending = true;
+    // Innermost first: a box opened from another box's loop returns before its owner.
+    QWidget* modal = nullptr;
+    while ((modal = QApplication::activeModalWidget()) != nullptr) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog == nullptr) {
+            modal->close();
+            break;
+        }
+        dialog->done(QDialog::Rejected);
+        if (QApplication::activeModalWidget() == modal)
+            break;
+    }
+}
+
+bool Ending()
+{
+    return g_ending;
 }
 
 } // namespace ondrix::Dialogs

@@ -17,6 +17,12 @@ void ShowError(QWidget* parent, const QString& text);
 void ShowInformation(QWidget* parent, const QString& text);
 
 void SetRecording(bool on);
+
+// The program is ending (a termination request): every open modal box and dialog is closed
+// as if cancelled, and later messages go to the standard error stream instead of a box,
+// so that nothing waits for a click on the way out.
+void EndModalBoxes();
+bool Ending();
 QStringList& RecordedMessages();
 
 // The shared file-open dialog: several existing files, resizable; an empty list when the user

@@ -7,12 +7,33 @@
 #include "Picture.h"
 #include "ResolutionAgent.h"
 #include "app/options.h"
+#include "core/Errors.h"
 #include "core/Paths.h"
+#include "platform/Registry.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 namespace ondrix {
+
+namespace {
+
+constexpr Hive kKeeperHive = Hive::CurrentUser;
+constexpr const char* kKeeperKey = "Software\\Quorvane\\Ondrix2\\DesktopAtStart";
+
+// The work folder is the program's own: when it was deleted it is made again, as long as the
+// image lists folder that holds it is there.
+void EnsureWorkFolder(const std::string& workFile)
+{
+    const std::filesystem::path folder = std::filesystem::path(workFile).parent_path();
+    std::error_code error;
+    if (std::filesystem::is_directory(folder.parent_path(), error) && !std::filesystem::exists(folder, error))
+        std::filesystem::create_directory(folder, error);
+}
+
+} // namespace
 
 WallpaperSetter::WallpaperSetter(const TOptions& options, TRAgent& agent, DesktopWallpaper& desktop)
     : m_options(options), m_agent(agent), m_desktop(desktop)
@@ -27,7 +48,8 @@ std::string WallpaperSetter::WorkFilePath() const
 void WallpaperSetter::SetWallpaper(const std::string& path)
 {
     if (path.empty()) {
-        m_desktop.Write({"", "0"});
+        if (!m_readFailed)
+            m_desktop.Write({"", "0"});
         return;
     }
     // The file is read whole before anything is written: path may be the work file itself.
@@ -51,28 +73,59 @@ void WallpaperSetter::SetWallpaper(const std::string& path)
         picture = std::move(fitted);
     }
     const std::string workFile = WorkFilePath();
+    EnsureWorkFolder(workFile);
     WriteBmp(picture, workFile);
-    m_desktop.Write({workFile, mode == DisplayMode::Tiled ? "1" : "0"});
+    if (!m_readFailed)
+        m_desktop.Write({workFile, mode == DisplayMode::Tiled ? "1" : "0"});
 }
 
 void WallpaperSetter::SaveUserWallpaper()
 {
-    const DesktopWallpaper::Values values = m_desktop.Read();
-    m_savedWallpaper = values.wallpaper;
-    m_savedTileWallpaper = values.tileWallpaper;
-    // The backend's own record brings back what the two values cannot say.
-    m_savedState = m_desktop.SaveState();
+    // The record of the backend is written last: a record without it is incomplete.
+    const std::string backend = m_desktop.Name();
+    if (m_keeper && m_keeper->ReadString(kKeeperHive, kKeeperKey, "Backend") == backend) {
+        const auto wallpaper = m_keeper->ReadString(kKeeperHive, kKeeperKey, "Wallpaper");
+        const auto tile = m_keeper->ReadString(kKeeperHive, kKeeperKey, "TileWallpaper");
+        const auto state = m_keeper->ReadString(kKeeperHive, kKeeperKey, "State");
+        if (wallpaper && tile && state) {
+            m_savedWallpaper = *wallpaper;
+            m_savedTileWallpaper = *tile;
+            m_savedState = *state;
+            m_saved = true;
+            return;
+        }
+    }
+    try {
+        const DesktopWallpaper::Values values = m_desktop.Read();
+        m_savedWallpaper = values.wallpaper;
+        m_savedTileWallpaper = values.tileWallpaper;
+        // The backend's own record brings back what the two values cannot say.
+        m_savedState = m_desktop.SaveState();
+    } catch (const std::exception& error) {
+        m_readFailed = true;
+        throw PlatformError(std::string(error.what()) +
+                            "\n\nThe wallpaper the desktop shows now could not be read, so Ondrix leaves the "
+                            "desktop as it is until it is started again.");
+    }
     m_saved = true;
+    if (m_keeper) {
+        m_keeper->DeleteKey(kKeeperHive, kKeeperKey);
+        m_keeper->WriteString(kKeeperHive, kKeeperKey, "Wallpaper", m_savedWallpaper);
+        m_keeper->WriteString(kKeeperHive, kKeeperKey, "TileWallpaper", m_savedTileWallpaper);
+        m_keeper->WriteString(kKeeperHive, kKeeperKey, "State", m_savedState);
+        m_keeper->WriteString(kKeeperHive, kKeeperKey, "Backend", backend);
+    }
 }
 
 void WallpaperSetter::RestoreUserWallpaper()
 {
     if (disableActiveDesktop)
         disableActiveDesktop();
-    if (m_saved)
-        m_desktop.RestoreState(m_savedState);
-    else
-        m_desktop.Write({m_savedWallpaper, m_savedTileWallpaper});
+    if (m_readFailed || !m_saved)
+        return;
+    m_desktop.RestoreState(m_savedState);
+    if (m_keeper)
+        m_keeper->DeleteKey(kKeeperHive, kKeeperKey);
 }
 
 } // namespace ondrix

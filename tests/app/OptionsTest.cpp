@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace ondrix {
@@ -114,6 +116,30 @@ TEST_F(OptionsTest, LaterStartsLeaveTheFirstRunListAlone)
     RegFileRegistry(RegPath()).WriteString(Hive::LocalMachine, kOptionsKey, "firstrun", "yes");
     EXPECT_FALSE(Load().FirstRun);
     EXPECT_FALSE(fs::exists(ListPath()));
+}
+
+TEST_F(OptionsTest, DamagedSettingsKeepTheUsersFirstRunList)
+{
+    const std::string own = "/home/user/a.jpg?1*1\r\n/home/user/b.jpg?2*2\r\n";
+    m_app.Write("imgLists/quorvane.lst", own);
+    fs::create_directories(fs::path(RegPath()).parent_path());
+    std::ofstream(RegPath(), std::ios::binary)
+        << "Windows Registry Editor Version "
+           "5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Ondrix2\\Options]\n"
+           "\"firstrun\"=dword:000000000001\n\n";
+    TOptions options;
+    RegFileRegistry registry(RegPath());
+    ASSERT_FALSE(registry.DamagedFilePath().empty());
+    LoadOptions(options, AppDir(), registry, m_hook, true);
+    EXPECT_TRUE(options.FirstRun);
+    EXPECT_EQ(m_hook.calls, 1);
+    std::ifstream in(ListPath(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), own);
+
+    // Without a list the first-run list is written as on any first run.
+    fs::remove(ListPath());
+    LoadOptions(options, AppDir(), registry, m_hook, true);
+    EXPECT_TRUE(fs::exists(ListPath()));
 }
 
 TEST_F(OptionsTest, FirstRunListThatCannotBeWrittenThrowsFileError)

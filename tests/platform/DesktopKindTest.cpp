@@ -1,5 +1,5 @@
-#include "platform/DesktopDetection.h"
 #include "core/Errors.h"
+#include "platform/DesktopDetection.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +71,35 @@ TEST(DetectDesktop, UnknownForcedNameListsTheValidOnes)
     // An empty value forces nothing.
     env.ondrixDesktop = "";
     EXPECT_EQ(DetectDesktop(env), DesktopKind::File);
+}
+
+TEST(DetectDesktop, MistypedForcedNameIsDroppedWithOneMessage)
+{
+    DesktopEnvironment env = WithDesktop("XFCE");
+    env.ondrixDesktop = "gnomee";
+    const std::string message = DropUnknownForcedDesktop(env);
+    EXPECT_NE(message.find("\"gnomee\""), std::string::npos) << message;
+    EXPECT_NE(message.find("valid names are: kde, cinnamon, mate, xfce, gnome, wlroots, x11, file"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("detects itself: xfce."), std::string::npos) << message;
+    EXPECT_FALSE(env.ondrixDesktop.has_value());
+    EXPECT_EQ(DetectDesktop(env), DesktopKind::Xfce);
+
+    // A known name in any case, and an unset or empty variable, are left alone.
+    env.ondrixDesktop = "KDE";
+    EXPECT_EQ(DropUnknownForcedDesktop(env), "");
+    EXPECT_EQ(env.ondrixDesktop, "KDE");
+    env.ondrixDesktop = "";
+    EXPECT_EQ(DropUnknownForcedDesktop(env), "");
+    env.ondrixDesktop.reset();
+    EXPECT_EQ(DropUnknownForcedDesktop(env), "");
+
+    // A hostile value is shown short and without control characters.
+    env.ondrixDesktop = std::string(5000, 'x') + "\n\x1b[2J";
+    const std::string shortened = DropUnknownForcedDesktop(env);
+    EXPECT_LT(shortened.size(), 300u);
+    EXPECT_EQ(shortened.find('\x1b'), std::string::npos);
 }
 
 TEST(DetectDesktop, WithoutAKnownDesktop)

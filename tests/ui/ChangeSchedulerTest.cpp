@@ -3,9 +3,9 @@
 #include "ui/ChangeScheduler.h"
 
 #include "app/options.h"
+#include "core/Errors.h"
 #include "platform/ActiveDesktop.h"
 #include "platform/DesktopWallpaper.h"
-#include "core/Errors.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
 #include "ui/MainToolBar.h"
@@ -196,6 +196,24 @@ private slots:
         QCOMPARE(m_options.cImg, Picture(2));
         QVERIFY(m_desktop.writes.empty());
         QCOMPARE(ThemeCalls().size(), std::size_t{2});
+    }
+
+    void firstStartWithoutAPictureLeavesTheUsersDesktop()
+    {
+        // A fresh system: picture mode, no current list, no current picture.
+        m_options = TOptions{};
+        m_options.AppDir = AppDir();
+        m_options.state = 1;
+        m_scheduler->listRows = [] { return std::vector<ImageList>{}; };
+        m_scheduler->StartupChange();
+        QVERIFY(m_options.cImg.empty());
+        QVERIFY(m_desktop.writes.empty());
+        QCOMPARE(m_desktop.values, (DesktopWallpaper::Values{"/home/someone/own.bmp", "0"}));
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+
+        // The command that switches the program off still removes the picture, as before.
+        m_scheduler->tbbONOFFPM2Click();
+        QCOMPARE(m_desktop.writes, (std::vector<DesktopWallpaper::Values>{{"", "0"}}));
     }
 
     void pictureTimerActsOnlyWhenOnInPictureModeOnTheTimer_data()

@@ -2,6 +2,7 @@
 
 #include "TestPictures.h"
 #include "app/options.h"
+#include "core/Errors.h"
 #include "platform/FileDesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
@@ -258,6 +259,104 @@ TEST_F(WallpaperSetterTest, MissingValuesAreSavedAndRestoredAsEmpty)
     m_setter.SetWallpaper(MakeBmp("p.bmp", 10, 10));
     m_setter.RestoreUserWallpaper(); // no Active Desktop switch set: nothing to call
     EXPECT_EQ(Desktop(), (Values{"", ""}));
+}
+
+TEST_F(WallpaperSetterTest, DeletedWorkFolderIsMadeAgain)
+{
+    OneMode(0);
+    fs::remove_all(m_dir.path() / "imgLists" / "WorkDir");
+    m_setter.SetWallpaper(MakeBmp("x.bmp", 10, 10));
+    EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+}
+
+// A desktop that shows the user's picture but whose tool fails when asked for it.
+class UnreadableDesktop final : public DesktopWallpaper
+{
+public:
+    Values Read() override { throw PlatformError("xfconf-query answered: channel not found"); }
+    void Write(const Values& values) override { writes.push_back(values); }
+    std::string Name() const override { return "xfce"; }
+    std::vector<Values> writes;
+};
+
+TEST_F(WallpaperSetterTest, FailedReadAtStartLeavesTheDesktopAloneAllSession)
+{
+    UnreadableDesktop desktop;
+    WallpaperSetter setter(m_options, m_agent, desktop);
+    try {
+        setter.SaveUserWallpaper();
+        FAIL() << "the failed read was not reported";
+    } catch (const PlatformError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find("channel not found"), std::string::npos) << message;
+        EXPECT_NE(message.find("leaves the desktop as it is"), std::string::npos) << message;
+    }
+    EXPECT_FALSE(setter.TouchesDesktop());
+
+    OneMode(0);
+    setter.SetWallpaper(MakeBmp("p.bmp", 10, 10)); // a change of the session
+    setter.SetWallpaper(std::string());            // switching off
+    bool disabled = false;
+    setter.disableActiveDesktop = [&] { disabled = true; };
+    setter.RestoreUserWallpaper(); // exit
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(desktop.writes.empty()) << "values that were never read were written";
+}
+
+TEST_F(WallpaperSetterTest, StartAfterACrashTakesTheUsersValuesFromTheKeeper)
+{
+    RegFileRegistry keeper((m_dir.path() / "kept.reg").string());
+    m_desktop.Write({"/home/user/Pictures/cat.bmp", "1"});
+    {
+        WallpaperSetter first(m_options, m_agent, m_desktop);
+        first.SetKeeper(&keeper);
+        first.SaveUserWallpaper();
+        OneMode(0);
+        first.SetWallpaper(MakeBmp("p.bmp", 10, 10));
+        // Killed here: no restore.
+    }
+    ASSERT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+
+    RegFileRegistry keeperAfterCrash((m_dir.path() / "kept.reg").string());
+    WallpaperSetter second(m_options, m_agent, m_desktop);
+    second.SetKeeper(&keeperAfterCrash);
+    second.SaveUserWallpaper();
+    EXPECT_EQ(second.SavedWallpaper(), "/home/user/Pictures/cat.bmp");
+    EXPECT_EQ(second.SavedTileWallpaper(), "1");
+    second.RestoreUserWallpaper();
+    EXPECT_EQ(Desktop(), (Values{"/home/user/Pictures/cat.bmp", "1"}));
+
+    // After the clean exit the next start reads the desktop again.
+    m_desktop.Write({"/home/user/Pictures/dog.bmp", "0"});
+    RegFileRegistry keeperAfterExit((m_dir.path() / "kept.reg").string());
+    WallpaperSetter third(m_options, m_agent, m_desktop);
+    third.SetKeeper(&keeperAfterExit);
+    third.SaveUserWallpaper();
+    EXPECT_EQ(third.SavedWallpaper(), "/home/user/Pictures/dog.bmp");
+}
+
+TEST_F(WallpaperSetterTest, KeptValuesOfAnotherDesktopOrIncompleteAreNotUsed)
+{
+    RegFileRegistry keeper((m_dir.path() / "kept.reg").string());
+    const std::string key = "Software\\Quorvane\\Ondrix2\\DesktopAtStart";
+    keeper.WriteString(Hive::CurrentUser, key, "Wallpaper", "/from/xfce.png");
+    keeper.WriteString(Hive::CurrentUser, key, "TileWallpaper", "0");
+    keeper.WriteString(Hive::CurrentUser, key, "State", "0\n/from/xfce.png");
+    keeper.WriteString(Hive::CurrentUser, key, "Backend", "xfce");
+    m_desktop.Write({"/home/user/mine.bmp", "0"});
+    m_setter.SetKeeper(&keeper);
+    m_setter.SaveUserWallpaper();
+    EXPECT_EQ(m_setter.SavedWallpaper(), "/home/user/mine.bmp");
+    EXPECT_EQ(keeper.ReadString(Hive::CurrentUser, key, "Backend"), "file");
+
+    // A record cut short before its backend was written is read anew.
+    keeper.DeleteValue(Hive::CurrentUser, key, "State");
+    m_desktop.Write({"/home/user/other.bmp", "0"});
+    WallpaperSetter again(m_options, m_agent, m_desktop);
+    again.SetKeeper(&keeper);
+    again.SaveUserWallpaper();
+    EXPECT_EQ(again.SavedWallpaper(), "/home/user/other.bmp");
 }
 
 TEST(FileDesktopWallpaper, KeepsTheTwoValuesUnderTheDesktopKey)
