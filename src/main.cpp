@@ -1,4 +1,5 @@
 #include "app/AppFolders.h"
+#include "app/StartupShortcut.h"
 #include "app/options.h"
 #include "core/AtomicFile.h"
 #include "platform/ActiveDesktop.h"
@@ -12,6 +13,7 @@
 #include "platform/linux/QtShell.h"
 #include "platform/linux/SingleInstance.h"
 #include "platform/linux/TerminationSignals.h"
+#include "platform/linux/XdgAutostart.h"
 #include "ui/Dialogs.h"
 #include "ui/OndrixApplication.h"
 #include "ui/aboutWin.h"
@@ -26,6 +28,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -157,6 +160,15 @@ int main(int argc, char** argv)
 
     TfMain window(options, agent, shell, wallpaperSetter, activeDesktop);
     mainWindow = &window;
+    // After every commit of the options page the logon entry follows RunAtStartup.
+    XdgAutostart autostart(
+        XdgAutostart::DefaultEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    const std::string executable = QCoreApplication::applicationFilePath().toStdString();
+    window.onCommit = [&] {
+        if (!SyncStartupShortcut(options, autostart, executable))
+            std::fprintf(stderr, "Ondrix: the autostart entry %s could not be updated\n",
+                         autostart.EntryPath().c_str());
+    };
     window.CreateAboutWindow();
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfMain::TrayIconDblClick);
     QObject::connect(&window, &TfMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -61,6 +61,11 @@ TEST(StartStop, FirstRunEndedBySigtermSavesEveryOption)
 
     EXPECT_EQ(ReadAll(sandbox.appDir() / "imgLists" / "quorvane.lst"),
               appDir + "/imgLists/Quorvane/ilwallpap.jpg?800*600\r\n");
+
+    // "Run at start-up" is on by default: the exit's commit made the logon entry.
+    const std::string entry = ReadAll(sandbox.root() / "config" / "autostart" / "Ondrix.desktop");
+    EXPECT_NE(entry.find("\nExec=" + appDir + "/ondrix\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nPath=" + appDir + "\n"), std::string::npos) << entry;
 }
 
 TEST(StartStop, LaterRunKeepsTheFirstRunListAndHonoursSigint)
