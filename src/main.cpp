@@ -1,5 +1,5 @@
 #include "app/options.h"
-#include "platform/ActiveDesktop.h"
+#include "themes/ThemeApplier.h"
 #include "platform/CommandRunner.h"
 #include "platform/DesktopDetection.h"
 #include "platform/FirstRunHook.h"
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
     BmpPictureFiles pictureFiles;
     const std::unique_ptr<DesktopWallpaper> desktop =
         ChooseDesktopWallpaper(environment, registry, commandRunner, pictureFiles, *screen);
-    NullActiveDesktop activeDesktop;
+    NullThemeApplier activeDesktop;
     WallpaperSetter wallpaperSetter(options, agent, *desktop);
     wallpaperSetter.disableActiveDesktop = [&activeDesktop] { activeDesktop.DisableActiveDesktop(); };
     OndrixApplication::Guarded([&] { wallpaperSetter.SaveUserWallpaper(); });
