@@ -2,7 +2,7 @@
 #include "app/StartupShortcut.h"
 #include "app/options.h"
 #include "core/AtomicFile.h"
-#include "platform/ActiveDesktop.h"
+#include "themes/ThemeApplier.h"
 #include "platform/CommandRunner.h"
 #include "platform/DesktopDetection.h"
 #include "platform/FirstRunHook.h"
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     BmpPictureFiles pictureFiles;
     const std::unique_ptr<DesktopWallpaper> desktop =
         ChooseDesktopWallpaper(environment, registry, commandRunner, pictureFiles, *screen);
-    NullActiveDesktop activeDesktop;
+    NullThemeApplier activeDesktop;
     WallpaperSetter wallpaperSetter(options, agent, *desktop);
     wallpaperSetter.disableActiveDesktop = [&activeDesktop] { activeDesktop.DisableActiveDesktop(); };
     RegFileRegistry desktopKeeper(DesktopKeeperPath(registryPath));

@@ -4,26 +4,28 @@
 
 namespace ondrix {
 
-// The layer that shows a theme's start page as the desktop background, behind the icons.
-// A theme is shown by ApplyTheme; DisableActiveDesktop switches the layer off so that the
-// plain picture wallpaper shows. Failures are thrown (PlatformError, FileError).
+// The shell's layer that shows a local web page as the desktop background, behind the icons.
+// The themes core unpacks a theme and hands over its start page; the layer only shows it.
+// Showing a page switches the layer on (components off, the layer on, saved, the desktop
+// rebuilt and refreshed); SwitchOff switches it off and leaves the page setting alone.
+// Failures are thrown (PlatformError).
 class ActiveDesktop
 {
 public:
     virtual ~ActiveDesktop() = default;
 
-    // Unpacks the theme package at packagePath and shows its start page as the desktop.
-    virtual void ApplyTheme(const std::string& packagePath) = 0;
+    // Shows the page at this full path as the desktop.
+    virtual void ShowStartPage(const std::string& startPage) = 0;
     // Switches the layer off; switching it off when it is off already is no error.
-    virtual void DisableActiveDesktop() = 0;
+    virtual void SwitchOff() = 0;
 };
 
 // A desktop without a theme layer: nothing is shown and nothing needs switching off.
 class NullActiveDesktop final : public ActiveDesktop
 {
 public:
-    void ApplyTheme(const std::string&) override {}
-    void DisableActiveDesktop() override {}
+    void ShowStartPage(const std::string&) override {}
+    void SwitchOff() override {}
 };
 
 } // namespace ondrix

@@ -3,7 +3,7 @@
 #include "Dialogs.h"
 #include "app/options.h"
 #include "imagelists/Scheduler.h"
-#include "platform/ActiveDesktop.h"
+#include "themes/ThemeApplier.h"
 #include "wallpaper/WallpaperSetter.h"
 
 #include <QTreeWidget>
@@ -39,7 +39,7 @@ std::vector<std::string> ThemePackagePaths(const QTreeWidget& lvAdvanc)
     return paths;
 }
 
-ChangeScheduler::ChangeScheduler(TOptions& options, WallpaperSetter& wallpaper, ActiveDesktop& activeDesktop,
+ChangeScheduler::ChangeScheduler(TOptions& options, WallpaperSetter& wallpaper, ThemeApplier& activeDesktop,
                                  QWidget* errorParent, QObject* parent)
     : QObject(parent), m_options(options), m_wallpaper(wallpaper), m_activeDesktop(activeDesktop),
       m_errorParent(errorParent), m_rng(SeededGenerator())

@@ -16,7 +16,7 @@ class QWidget;
 namespace ondrix {
 
 struct TOptions;
-class ActiveDesktop;
+class ThemeApplier;
 class WallpaperSetter;
 
 // The package paths of the themes list rows in their displayed order (the path column).
@@ -35,7 +35,7 @@ class ChangeScheduler : public QObject
     Q_OBJECT
 public:
     // errorParent owns the error boxes; it may be null.
-    ChangeScheduler(TOptions& options, WallpaperSetter& wallpaper, ActiveDesktop& activeDesktop,
+    ChangeScheduler(TOptions& options, WallpaperSetter& wallpaper, ThemeApplier& activeDesktop,
                     QWidget* errorParent, QObject* parent = nullptr);
 
     // Where the next items come from: the rows of the image lists view and the package paths
@@ -78,7 +78,7 @@ private:
 
     TOptions& m_options;
     WallpaperSetter& m_wallpaper;
-    ActiveDesktop& m_activeDesktop;
+    ThemeApplier& m_activeDesktop;
     QWidget* m_errorParent;
     std::mt19937 m_rng;
     bool m_busy = false;

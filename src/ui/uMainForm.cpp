@@ -14,7 +14,7 @@
 #include "WindowGeometry.h"
 #include "aboutWin.h"
 #include "app/options.h"
-#include "platform/ActiveDesktop.h"
+#include "themes/ThemeApplier.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -35,7 +35,7 @@
 namespace ondrix {
 
 TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper,
-               ActiveDesktop& activeDesktop, QWidget* parent)
+               ThemeApplier& activeDesktop, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_agent(agent), m_shell(shell), m_wallpaper(wallpaper),
       m_activeDesktop(activeDesktop)
 {

@@ -20,7 +20,7 @@ namespace ondrix {
 struct TOptions;
 class TRAgent;
 class Shell;
-class ActiveDesktop;
+class ThemeApplier;
 class ChangeScheduler;
 class WallpaperSetter;
 class HoverWatcher;
@@ -50,7 +50,7 @@ public:
         PageReport = 4,
     };
 
-    TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper, ActiveDesktop& activeDesktop,
+    TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper, ThemeApplier& activeDesktop,
            QWidget* parent = nullptr);
     ~TfMain() override;
 
@@ -135,7 +135,7 @@ private:
     TRAgent& m_agent;
     Shell& m_shell;
     WallpaperSetter& m_wallpaper;
-    ActiveDesktop& m_activeDesktop;
+    ThemeApplier& m_activeDesktop;
     TLanguage m_language;
 
     MainToolBar* m_toolBar = nullptr;

@@ -4,7 +4,7 @@
 
 #include "app/options.h"
 #include "core/Errors.h"
-#include "platform/ActiveDesktop.h"
+#include "themes/ThemeApplier.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
@@ -50,7 +50,7 @@ public:
     std::function<void()> onWrite;
 };
 
-class RecordingActiveDesktop final : public ActiveDesktop
+class RecordingActiveDesktop final : public ThemeApplier
 {
 public:
     void ApplyTheme(const std::string& packagePath) override { calls.push_back("apply " + packagePath); }

@@ -2,7 +2,7 @@
 // switch, help, the About window and the start screen. Runs without a display.
 #include "app/options.h"
 #include "language/TextTable.h"
-#include "platform/ActiveDesktop.h"
+#include "themes/ThemeApplier.h"
 #include "platform/DesktopWallpaper.h"
 #include "core/Errors.h"
 #include "platform/Shell.h"
@@ -138,7 +138,7 @@ private:
     std::unique_ptr<TRAgent> m_agent;
     FakeShell m_shell;
     QuietDesktop m_desktop;
-    NullActiveDesktop m_activeDesktop;
+    NullThemeApplier m_activeDesktop;
     std::unique_ptr<WallpaperSetter> m_setter;
     std::unique_ptr<TfMain> m_window;
     const std::string m_first = "T:";

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace ondrix {
+
+// What the scheduler and the pages ask of theme application: make a theme package the
+// desktop, and switch the theme layer off so that a picture wallpaper shows. Failures are
+// thrown (FileError, ArchiveError, PlatformError).
+class ThemeApplier
+{
+public:
+    virtual ~ThemeApplier() = default;
+    virtual void ApplyTheme(const std::string& packagePath) = 0;
+    virtual void DisableActiveDesktop() = 0;
+};
+
+// Theme application that does nothing, for programs and tests without themes.
+class NullThemeApplier final : public ThemeApplier
+{
+public:
+    void ApplyTheme(const std::string&) override {}
+    void DisableActiveDesktop() override {}
+};
+
+} // namespace ondrix
