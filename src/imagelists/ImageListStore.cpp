@@ -369,15 +369,16 @@ void ImageListStore::RenameList(ImageList& list, const std::string& newText) con
 {
     if (newText.empty())
         RefuseName(newText, "a list needs a name");
+    const std::string name = newText.find(".lst") == std::string::npos ? newText + ".lst" : newText;
+    // The name the list already has (which may hold a backslash) is kept as it is.
+    if (name == list.Name)
+        return;
     if (newText.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
         RefuseName(newText, "a name cannot hold \"/\", \"\\\" or a NUL character");
-    const std::string name = newText.find(".lst") == std::string::npos ? newText + ".lst" : newText;
     if (name == "." || name == "..")
         RefuseName(newText, "that name is reserved");
     if (name.size() > kMaxNameBytes)
         RefuseName(newText, "the name is too long");
-    if (name == list.Name)
-        return;
     const std::string newPath = StorePathOf(name);
     if (PathExists(newPath))
         RefuseName(newText, "another file of the store already has that name");

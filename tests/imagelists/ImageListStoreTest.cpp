@@ -248,6 +248,11 @@ TEST_F(ImageListStoreTest, AListNamedWithABackslashStaysWhatItIs)
     const auto list = Make("trip\\2024.lst", {"a?1*1"});
     EXPECT_EQ(m_store.ImportListFile(list.Path), list);
     EXPECT_FALSE(fs::exists(Stored("2024.lst")));
+    // Confirming its caption unchanged keeps it; a new name with a backslash is refused.
+    auto renamed = list;
+    EXPECT_NO_THROW(m_store.RenameList(renamed, "trip\\2024"));
+    EXPECT_EQ(renamed, list);
+    EXPECT_THROW(m_store.RenameList(renamed, "trip\\2025"), FileError);
     EXPECT_EQ(m_store.RecycleList(list), Recycled("trip\\2024.lst"));
 }
 

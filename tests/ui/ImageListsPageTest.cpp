@@ -656,10 +656,18 @@ private slots:
         QCOMPARE(m_page->EntryCaptions(), (Lines{"g.jpg"}));
         ClickList("bad.lst");
         QVERIFY(Dialogs::RecordedMessages().isEmpty());
-        // A list that comes back is read again.
+        // A list that comes back is read again; a folder put in its place is reported once.
         WriteListLines(Stored("bad.lst"), {"b.jpg?1*1"});
         ClickList("bad.lst");
         QCOMPARE(m_page->EntryCaptions(), (Lines{"b.jpg"}));
+        QVERIFY(QFile::remove(QString::fromStdString(Stored("bad.lst"))));
+        QVERIFY(QDir().mkpath(QString::fromStdString(Stored("bad.lst"))));
+        ClickList("bad.lst");
+        Entries()->setFocus();
+        Lists()->setFocus();
+        ClickList("bad.lst");
+        QCOMPARE(Dialogs::RecordedMessages().size(), 1);
+        QCOMPARE(Entries()->model()->rowCount(), 0);
     }
 
     void theEntriesViewFollowsTheFileWheneverItMayHaveChanged()
