@@ -156,9 +156,9 @@ void ImageListsPage::RenameList(int row, const std::string& text)
         return;
     }
     m_lists->UpdateRow(row, list);
+    // The view still shows the same entries, in the order shown; only the file is new.
     if (m_shownList && row == SelectedListRow())
-        m_shownList =
-            ShownFile{list.Path, StampOfListFile(list.Path)}; // the same entries, in the order shown
+        m_shownList = ShownFile{list.Path, StampOfListFile(list.Path)};
 }
 
 void ImageListsPage::pilbAddClick()
