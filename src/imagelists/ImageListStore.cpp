@@ -26,6 +26,23 @@ bool PathExists(const std::string& path)
     return fs::exists(fs::symlink_status(path, ec));
 }
 
+// The name of a file the file system gave us. A backslash is an ordinary character of a name
+// here (only entries written elsewhere use it as a separator), so a stored list named
+// "trip\2024.lst" is that list, not "2024.lst" in a folder "trip".
+std::string OwnFileName(const std::string& path)
+{
+    return fs::path(path).filename().string();
+}
+
+// A list whose file is missing, or has a folder in its place, has gone: there is nothing to
+// move or delete, and a folder is never ours to remove.
+bool ListFileGone(const std::string& path)
+{
+    std::error_code ec;
+    const auto status = fs::symlink_status(path, ec);
+    return !fs::exists(status) || fs::is_directory(status);
+}
+
 bool SameFile(const std::string& a, const std::string& b)
 {
     if (a == b)
@@ -77,6 +94,21 @@ void RefuseName(const std::string& text, const std::string& why)
 }
 
 } // namespace
+
+ListFileStamp StampOfListFile(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return {};
+    ListFileStamp stamp;
+    stamp.regular = true;
+    stamp.size = fs::file_size(path, ec);
+    if (ec)
+        stamp.size = 0;
+    const auto written = fs::last_write_time(path, ec);
+    stamp.written = ec ? 0 : static_cast<std::int64_t>(written.time_since_epoch().count());
+    return stamp;
+}
 
 PictureKind ListPictureKindOf(const std::string& path)
 {
@@ -186,14 +218,25 @@ std::vector<ImageList> ImageListStore::ScanListFolder(const std::string& folder)
             // A list that cannot be read gets no row; the others are still shown.
         }
     }
-    return rows;
+    // A copy made from a sub-folder is found again here, and an equal twin is taken as the
+    // list it equals: each file keeps only its first row, so no row is left behind pointing
+    // at a file another row has already removed.
+    std::vector<ImageList> unique;
+    unique.reserve(rows.size());
+    for (auto& row : rows) {
+        const bool seen = std::any_of(unique.begin(), unique.end(),
+                                      [&](const ImageList& kept) { return kept.Path == row.Path; });
+        if (!seen)
+            unique.push_back(std::move(row));
+    }
+    return unique;
 }
 
 ImageList ImageListStore::ImportListFile(const std::string& path, TwinRule twins) const
 {
     const std::string bytes = ReadListFileBytes(path);
     const std::string count = std::to_string(SplitListLines(bytes).size());
-    const std::string fileName = FileNamePart(path);
+    const std::string fileName = OwnFileName(path);
     const std::string inPlace = StorePathOf(fileName);
     if (SameFile(path, inPlace))
         return ImageList{fileName, count, inPlace};
@@ -298,11 +341,11 @@ bool ImageListStore::RecycledListsExist() const
     return false;
 }
 
-std::string ImageListStore::RecycleList(const ImageList& list) const
+std::optional<std::string> ImageListStore::RecycleList(const ImageList& list) const
 {
-    if (!PathExists(list.Path))
-        throw FileError("Cannot recycle the list \"" + list.Path + "\": the file does not exist");
-    const std::string name = FileNamePart(list.Path);
+    if (ListFileGone(list.Path))
+        return std::nullopt;
+    const std::string name = OwnFileName(list.Path);
     for (int i = 1; i <= kMaxNumberedNames; ++i) {
         const std::string dest = AppPath(m_appDir, "\\imgLists\\Recycled\\") + NumberedName(name, i);
         if (MoveNoReplace(list.Path, dest))
@@ -314,6 +357,8 @@ std::string ImageListStore::RecycleList(const ImageList& list) const
 
 void ImageListStore::DeleteList(const ImageList& list) const
 {
+    if (ListFileGone(list.Path))
+        return;
     std::error_code ec;
     fs::remove(list.Path, ec);
     if (ec)
@@ -324,15 +369,16 @@ void ImageListStore::RenameList(ImageList& list, const std::string& newText) con
 {
     if (newText.empty())
         RefuseName(newText, "a list needs a name");
+    const std::string name = newText.find(".lst") == std::string::npos ? newText + ".lst" : newText;
+    // The name the list already has (which may hold a backslash) is kept as it is.
+    if (name == list.Name)
+        return;
     if (newText.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
         RefuseName(newText, "a name cannot hold \"/\", \"\\\" or a NUL character");
-    const std::string name = newText.find(".lst") == std::string::npos ? newText + ".lst" : newText;
     if (name == "." || name == "..")
         RefuseName(newText, "that name is reserved");
     if (name.size() > kMaxNameBytes)
         RefuseName(newText, "the name is too long");
-    if (name == list.Name)
-        return;
     const std::string newPath = StorePathOf(name);
     if (PathExists(newPath))
         RefuseName(newText, "another file of the store already has that name");

@@ -3,6 +3,7 @@
 #include "wallpaper/Picture.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -42,6 +43,17 @@ enum class TwinRule
     KeepBoth,
 };
 
+// What a list file looks like from outside, taken without reading it: whether it is a regular
+// file, its size and its last-write time. A view that shows a list refills when it changes.
+struct ListFileStamp
+{
+    bool regular = false;
+    std::uintmax_t size = 0;
+    std::int64_t written = 0; // the file clock's ticks; 0 when not a regular file
+    friend bool operator==(const ListFileStamp&, const ListFileStamp&) = default;
+};
+ListFileStamp StampOfListFile(const std::string& path);
+
 // The kind of picture a path names by its upper-cased extension: ".BMP" a bitmap, ".JPG" and
 // ".JPEG" a JPEG picture, anything else Other.
 PictureKind ListPictureKindOf(const std::string& path);
@@ -80,8 +92,9 @@ public:
     std::string StorePathOf(const std::string& name) const;
 
     // Imports every list file of a folder tree (sub-folders first, depth-first; see
-    // FindListFiles) and returns their rows in that order. A list of a sub-folder whose name
-    // is taken by a different list of the store is copied under a free name.
+    // FindListFiles) and returns their rows in that order, one row for each file. A list of a
+    // sub-folder whose name is taken by a different list of the store is copied under a free
+    // name; one equal to it is taken as that list.
     std::vector<ImageList> ScanListFolder(const std::string& folder) const;
 
     // Brings one list file into the store (a copy when it lies elsewhere; the source stays)
@@ -117,10 +130,13 @@ public:
     bool RecycledListsExist() const;
 
     // Moves the list file into the recycle folder, under a free name when its own is taken
-    // there, and returns the path it now has. Throws FileError when it cannot be moved.
-    std::string RecycleList(const ImageList& list) const;
+    // there, and returns the path it now has. A list whose file has gone (missing, or a
+    // folder in its place) gives nullopt and touches nothing. Throws FileError when the file
+    // cannot be moved.
+    std::optional<std::string> RecycleList(const ImageList& list) const;
 
-    // Deletes the list file for good; a file already gone is no error.
+    // Deletes the list file for good; a file already gone (or a folder in its place, which
+    // stays) is no error.
     void DeleteList(const ImageList& list) const;
 
     // Renames the list to newText (".lst" appended unless the text holds ".lst"): the new

@@ -29,7 +29,7 @@ bool ListRowLess(const ImageList& a, const ImageList& b, std::int32_t sortType)
     const ImageList& right = descending ? a : b;
     switch (rule / 2) {
     case 1:
-        return CountValue(left.Count) < CountValue(right.Count);
+        return CompareEntryCounts(left.Count, right.Count) < 0;
     case 2:
         return left.Path < right.Path;
     default:

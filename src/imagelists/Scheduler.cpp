@@ -57,6 +57,11 @@ std::optional<std::size_t> CurrentListIndex(const std::vector<ImageList>& rows, 
 {
     if (rows.empty())
         return std::nullopt;
+    // The row of that very file first: a list named "trip\2024.lst" is not "2024.lst".
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].Path == cIList)
+            return i;
+    }
     const std::string name = FileNamePart(cIList);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].Name == name)

@@ -29,8 +29,8 @@ std::optional<std::string> NextPicture(const std::vector<std::string>& lines, co
 std::optional<std::string> NextTheme(const std::vector<std::string>& paths, const std::string& cadvTheme,
                                      bool random, std::mt19937& rng);
 
-// The row of the current list: the first whose Name equals the file-name part of cIList,
-// else row 0; none when there are no rows.
+// The row of the current list: the first whose Path is cIList, else the first whose Name
+// equals the file-name part of cIList, else row 0; none when there are no rows.
 std::optional<std::size_t> CurrentListIndex(const std::vector<ImageList>& rows, const std::string& cIList);
 
 // NextPicture over the file of the current list of rows; none when there are no rows or the

@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace ondrix {
 
 bool ImageListsPage::eventFilter(QObject* watched, QEvent* event)
@@ -154,8 +156,9 @@ void ImageListsPage::RenameList(int row, const std::string& text)
         return;
     }
     m_lists->UpdateRow(row, list);
-    if (m_hasShownList && row == SelectedListRow())
-        m_shownListPath = list.Path;
+    // The view still shows the same entries, in the order shown; only the file is new.
+    if (m_shownList && row == SelectedListRow())
+        m_shownList = ShownFile{list.Path, StampOfListFile(list.Path)};
 }
 
 void ImageListsPage::pilbAddClick()
@@ -189,9 +192,23 @@ void ImageListsPage::ImportLists()
 
 void ImageListsPage::AppendImported(const ImageList& row)
 {
-    m_lists->AppendRow(row);
-    if (row.Path == m_options.cIList && SelectedListRows().empty())
-        SelectList(m_lists->rowCount() - 1);
+    // A file the view already shows (imported or restored again) keeps its one row, with the
+    // new count: two rows of one file would leave one behind when the other is removed.
+    const auto& rows = m_lists->Rows();
+    const auto same = std::find_if(rows.begin(), rows.end(),
+                                   [&](const ImageList& shown) { return shown.Path == row.Path; });
+    int index = static_cast<int>(same - rows.begin());
+    if (same != rows.end()) {
+        m_lists->UpdateRow(index, row);
+    } else {
+        m_lists->AppendRow(row);
+        index = m_lists->rowCount() - 1;
+    }
+    const std::vector<int> selected = SelectedListRows();
+    if (row.Path == m_options.cIList && selected.empty())
+        SelectList(index);
+    else if (selected == std::vector<int>{index})
+        ShowListEntries(index, false); // its file has just been replaced
 }
 
 void ImageListsPage::pilbRemoveClick()
@@ -236,8 +253,10 @@ void ImageListsPage::RemoveSelectedLists(bool recycle)
         const int row = original - static_cast<int>(removed.size());
         const ImageList list = m_lists->Row(row);
         try {
+            // Under a free name when its own is taken there; a list whose file has already
+            // gone only loses its row.
             if (recycle)
-                store.RecycleList(list); // under a free name when its own is taken there
+                store.RecycleList(list);
             else
                 store.DeleteList(list);
         } catch (const std::exception& error) {

@@ -87,8 +87,11 @@ void ImageListsPage::DropOnEntries(const QMimeData* mime, QPoint position)
     try {
         for (const std::string& path : DroppedPaths(mime)) {
             if (IsFolder(path)) {
+                // The status bar names the drop also when there is no list to add to.
                 if (listRow >= 0)
                     StartSearch(path, SearchKind::Pictures);
+                else
+                    AnnounceSearch(path, SearchKind::Pictures);
             } else if (listRow >= 0) {
                 ImageList list = m_lists->Row(listRow);
                 Store().AddPictureToList(list, path, SizeReader());
@@ -104,10 +107,15 @@ void ImageListsPage::DropOnEntries(const QMimeData* mime, QPoint position)
     m_lvILists->setEnabled(true);
 }
 
-void ImageListsPage::StartSearch(const std::string& folder, SearchKind kind)
+void ImageListsPage::AnnounceSearch(const std::string& folder, SearchKind kind)
 {
     emit statusText(ToQ(m_language->Text(Txt::STATUS_BAR_msg2)) + QStringLiteral(": ") + ToQ(folder) +
                     ToQ(SearchPatternOf(kind)));
+}
+
+void ImageListsPage::StartSearch(const std::string& folder, SearchKind kind)
+{
+    AnnounceSearch(folder, kind);
     const std::uint64_t id = m_nextJob++;
     const std::string listPath =
         kind == SearchKind::Pictures ? m_lists->Row(SelectedListRow()).Path : std::string();

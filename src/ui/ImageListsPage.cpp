@@ -391,21 +391,35 @@ void ImageListsPage::SelectEntry(int row)
 void ImageListsPage::ShowListEntries(int listRow, bool force)
 {
     if (listRow < 0) {
-        m_hasShownList = false;
+        m_shownList.reset();
         if (m_entries->rowCount() > 0)
             m_entries->Clear();
         return;
     }
-    const ImageList& list = m_lists->Row(listRow);
-    // The rules run on every click and focus change; reading a long list again each time
-    // would make the page sluggish, and would undo the order the user dragged.
-    if (!force && m_hasShownList && m_shownListPath == list.Path)
+    const std::string path = m_lists->Row(listRow).Path;
+    const ListFileStamp stamp = StampOfListFile(path);
+    // The rules run on every click and focus change: the file is read again only when it may
+    // have changed (an import, a restore, another program), which also keeps the order the
+    // user dragged while it has not.
+    if (!force && m_shownList && m_shownList->path == path && m_shownList->stamp == stamp)
         return;
-    m_hasShownList = false;
     m_entries->Clear();
-    m_entries->SetLines(ReadListLines(list.Path));
-    m_shownListPath = list.Path;
-    m_hasShownList = true;
+    m_shownList = ShownFile{path, stamp};
+    std::vector<std::string> lines;
+    try {
+        lines = ReadListLines(path);
+    } catch (const std::exception& error) {
+        // The box takes the focus and gives it back, which runs the rules again: the same
+        // failure is not read into another box.
+        if (m_failedList && m_failedList->path == path && m_failedList->stamp == stamp)
+            return;
+        m_failedList = ShownFile{path, stamp};
+        Report(error);
+        return;
+    }
+    if (m_failedList && m_failedList->path == path)
+        m_failedList.reset();
+    m_entries->SetLines(std::move(lines));
 }
 
 void ImageListsPage::ListSelectionChanged()

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,9 @@ private:
     int SelectedEntryRow() const;
     void SelectList(int row);
     void SelectEntry(int row);
+    // Fills the entries view from the list's file; with force false only when another list
+    // or file is shown or the file has changed since. A file that cannot be read shows no
+    // entries and is reported once for as long as it stays as it is.
     void ShowListEntries(int listRow, bool force = true);
     void AppendImported(const ImageList& row);
     void ListSelectionChanged();
@@ -130,6 +134,7 @@ private:
     bool ListsKey(int key, Qt::KeyboardModifiers modifiers);
     bool EntriesKey(int key, Qt::KeyboardModifiers modifiers);
     bool DragEvent(QEvent* event, bool onEntries);
+    void AnnounceSearch(const std::string& folder, SearchKind kind);
     void StartSearch(const std::string& folder, SearchKind kind);
     void SearchDelivered(std::uint64_t id, SearchKind kind, const std::string& listPath,
                          std::vector<std::string> found);
@@ -156,8 +161,15 @@ private:
     QMenu* m_pilIFPM = nullptr;
     QMenu* m_pilbRemPM = nullptr;
 
-    std::string m_shownListPath;
-    bool m_hasShownList = false;
+    // The list file the entries view shows, as it was when it was read; and the last list
+    // whose read failed and was reported, as it was then.
+    struct ShownFile
+    {
+        std::string path;
+        ListFileStamp stamp;
+    };
+    std::optional<ShownFile> m_shownList;
+    std::optional<ShownFile> m_failedList;
     bool m_bulk = false;
     std::string m_dialogFolder;
 

@@ -1,5 +1,6 @@
 #include "imagelists/FolderSearch.h"
 
+#include "imagelists/EntryBatch.h"
 #include "imagelists/ImageListStore.h"
 #include "imagelists/ListFile.h"
 #include "support/TempDir.h"
@@ -153,15 +154,24 @@ TEST_F(FolderSearchTest, CancellingARunningJobEndsItAndDeliversNothing)
 TEST_F(FolderSearchTest, CancellingAWalkOfABigTreeStopsMidWay)
 {
     for (int i = 0; i < 150; ++i)
-        Touch("d" + std::to_string(i) + "/a.lst");
-    const std::size_t all = FindListFiles(m_dir.str()).size();
-    ASSERT_EQ(all, 150u);
+        Touch("d" + std::to_string(1000 + i) + "/a.lst");
+    const Paths all = FindListFiles(m_dir.str());
+    ASSERT_EQ(all.size(), 150u);
+    // The stop comes from inside the walk, after it has looked at 20 list names.
     std::stop_source source;
-    std::size_t found = 0;
-    std::jthread walker([&] { found = FindListFiles(m_dir.str(), source.get_token()).size(); });
-    source.request_stop();
-    walker.join();
-    EXPECT_LT(found, all);
+    int looked = 0;
+    const auto stopAfterTwenty = [&](std::string_view name) {
+        if (++looked == 20)
+            source.request_stop();
+        return HasListExtension(name);
+    };
+    const Paths found = FindFiles(m_dir.str(), stopAfterTwenty, source.get_token());
+    // It had started (the first folders are in), and it stopped well before the end: no
+    // folder after the stop was looked at.
+    EXPECT_GE(found.size(), 15u);
+    EXPECT_LE(found.size(), 20u);
+    EXPECT_EQ(looked, 20);
+    EXPECT_EQ(found, Paths(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(found.size())));
 }
 
 // The start-up scan of the store folder.
@@ -192,22 +202,46 @@ TEST_F(ScanTest, NeverEntersRecycledAtAnyDepthButEntersRecycled)
     std::vector<std::string> names;
     for (const auto& row : rows)
         names.push_back(row.Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"ok.lst", "ok.lst", "top.lst"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"ok.lst", "top.lst"}));
     EXPECT_EQ(rows[0], (ImageList{"ok.lst", "1", Stored("ok.lst")}));
     EXPECT_FALSE(fs::exists(Stored("r.lst")));
     EXPECT_FALSE(fs::exists(Stored("r2.lst")));
 }
 
-TEST_F(ScanTest, ASubFolderListIsCopiedAndFoundAgainOnce)
+TEST_F(ScanTest, EachFileOfTheStoreGetsOneRow)
 {
+    // A list copied up from a sub-folder is found again at the top, and an equal twin of a
+    // top-level list is taken as that list: one row for each file, at every start.
     PutList("sub/a.lst", "x?1*1\r\n");
+    PutList("dup.lst", "d?1*1\r\n");
+    PutList("sub/dup.lst", "d?1*1\r\n");
     for (int start = 0; start < 2; ++start) {
         const auto rows = m_store.ScanListFolder(m_store.StoreFolder());
         ASSERT_EQ(rows.size(), 2u);
-        EXPECT_EQ(rows[0].Path, Stored("a.lst"));
-        EXPECT_EQ(rows[1].Path, Stored("a.lst"));
+        EXPECT_EQ(rows[0], (ImageList{"a.lst", "1", Stored("a.lst")}));
+        EXPECT_EQ(rows[1], (ImageList{"dup.lst", "1", Stored("dup.lst")}));
     }
     EXPECT_FALSE(fs::exists(Stored("a (2).lst")));
+    EXPECT_FALSE(fs::exists(Stored("dup (2).lst")));
+}
+
+TEST_F(ScanTest, AListNamedWithABackslashIsNotCopiedAtEveryStart)
+{
+    PutList("trip\\2024.lst", "a?1*1\r\n");
+    for (int start = 0; start < 3; ++start) {
+        auto rows = m_store.ScanListFolder(m_store.StoreFolder());
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].Name, "trip\\2024.lst");
+        EXPECT_EQ(rows[0].Path, Stored("trip\\2024.lst"));
+        // The user works on the list between starts.
+        AppendEntryLines(rows[0], {"b?2*2"});
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(m_store.StoreFolder()))
+        if (entry.is_regular_file())
+            files.push_back(entry.path().filename().string());
+    EXPECT_EQ(files, std::vector<std::string>{"trip\\2024.lst"});
+    EXPECT_EQ(ReadListLines(Stored("trip\\2024.lst")).size(), 4u);
 }
 
 TEST_F(ScanTest, ASubFolderTwinNeverOverwritesATopLevelList)
@@ -217,11 +251,12 @@ TEST_F(ScanTest, ASubFolderTwinNeverOverwritesATopLevelList)
     const auto rows = m_store.ScanListFolder(m_store.StoreFolder());
     EXPECT_EQ(ReadListLines(Stored("a.lst")), std::vector<std::string>{"top?1*1"});
     EXPECT_EQ(ReadListLines(Stored("a (2).lst")), std::vector<std::string>{"sub?2*2"});
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].Path, Stored("a (2).lst"));
+    EXPECT_EQ(rows[1].Path, Stored("a.lst"));
     // At the next start the earlier copy is taken again instead of a third one.
     const auto again = m_store.ScanListFolder(m_store.StoreFolder());
-    EXPECT_EQ(again.size(), 3u);
+    EXPECT_EQ(again, rows);
     EXPECT_FALSE(fs::exists(Stored("a (3).lst")));
 }
 

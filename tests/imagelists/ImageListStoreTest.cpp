@@ -1,12 +1,13 @@
 #include "imagelists/ImageListStore.h"
 
-#include "imagelists/ListFile.h"
 #include "core/Errors.h"
+#include "imagelists/ListFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace ondrix {
 namespace {
@@ -216,7 +217,7 @@ TEST_F(ImageListStoreTest, RecyclingATakenNameKeepsBothLists)
 {
     Put(Recycled("untitled1.lst"), "older?1*1\r\n");
     const auto list = Make("untitled1.lst", {"newer?2*2"});
-    const std::string went = m_store.RecycleList(list);
+    const std::string went = m_store.RecycleList(list).value();
     EXPECT_EQ(went, Recycled("untitled1 (2).lst"));
     EXPECT_FALSE(fs::exists(list.Path));
     EXPECT_EQ(Bytes(Recycled("untitled1.lst")), "older?1*1\r\n");
@@ -226,9 +227,33 @@ TEST_F(ImageListStoreTest, RecyclingATakenNameKeepsBothLists)
     EXPECT_TRUE(m_store.RecycledListsExist());
 }
 
-TEST_F(ImageListStoreTest, RecyclingAMissingListThrows)
+TEST_F(ImageListStoreTest, RecyclingOrDeletingAListWhoseFileHasGoneIsNoError)
 {
-    EXPECT_THROW(m_store.RecycleList(ImageList{"gone.lst", "0", Stored("gone.lst")}), FileError);
+    // Gone, or a folder now stands where the list was: nothing to move, and the folder stays.
+    fs::create_directories(Stored("folder.lst") + "/inner");
+    for (const char* name : {"gone.lst", "folder.lst"}) {
+        const ImageList list{name, "0", Stored(name)};
+        std::optional<std::string> went{"not called"};
+        EXPECT_NO_THROW(went = m_store.RecycleList(list)) << name;
+        EXPECT_EQ(went, std::nullopt) << name;
+        EXPECT_NO_THROW(m_store.DeleteList(list)) << name;
+    }
+    EXPECT_TRUE(fs::is_directory(Stored("folder.lst") + "/inner"));
+    EXPECT_TRUE(fs::is_empty(m_store.RecycleFolder()));
+}
+
+TEST_F(ImageListStoreTest, AListNamedWithABackslashStaysWhatItIs)
+{
+    // On this system a backslash is an ordinary character of a file name.
+    const auto list = Make("trip\\2024.lst", {"a?1*1"});
+    EXPECT_EQ(m_store.ImportListFile(list.Path), list);
+    EXPECT_FALSE(fs::exists(Stored("2024.lst")));
+    // Confirming its caption unchanged keeps it; a new name with a backslash is refused.
+    auto renamed = list;
+    EXPECT_NO_THROW(m_store.RenameList(renamed, "trip\\2024"));
+    EXPECT_EQ(renamed, list);
+    EXPECT_THROW(m_store.RenameList(renamed, "trip\\2025"), FileError);
+    EXPECT_EQ(m_store.RecycleList(list), Recycled("trip\\2024.lst"));
 }
 
 TEST_F(ImageListStoreTest, DeleteRemovesForGood)

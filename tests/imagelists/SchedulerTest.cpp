@@ -1,7 +1,7 @@
 #include "imagelists/Scheduler.h"
 
-#include "imagelists/ListFile.h"
 #include "core/Errors.h"
+#include "imagelists/ListFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +109,11 @@ TEST(CurrentListTest, RowByFileNameElseTheFirst)
     EXPECT_EQ(CurrentListIndex(rows, "/s/B.lst"), 0u);
     EXPECT_EQ(CurrentListIndex(rows, ""), 0u);
     EXPECT_EQ(CurrentListIndex({}, "/s/a.lst"), std::nullopt);
+    // A backslash in a list's own name is part of the name.
+    const std::vector<ImageList> named{{"2024.lst", "1", "/s/2024.lst"},
+                                       {"trip\\2024.lst", "1", "/s/trip\\2024.lst"}};
+    EXPECT_EQ(CurrentListIndex(named, "/s/trip\\2024.lst"), 1u);
+    EXPECT_EQ(CurrentListIndex(named, "/s/2024.lst"), 0u);
 }
 
 TEST(CurrentListTest, NextPictureReadsTheCurrentListsFile)

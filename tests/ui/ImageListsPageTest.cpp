@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -24,10 +25,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
@@ -144,6 +147,12 @@ class ImageListsPageTest : public QObject
         for (const char* name : names)
             Lists()->selectionModel()->select(Lists()->model()->index(RowOf(name), 0),
                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // A real click on the list's row: it selects the row and gives the view the focus.
+    void ClickList(const std::string& name)
+    {
+        const QModelIndex index = Lists()->model()->index(RowOf(name), 0);
+        QTest::mouseClick(Lists()->viewport(), Qt::LeftButton, {}, Lists()->visualRect(index).center());
     }
     int SelectedEntry() const
     {
@@ -285,7 +294,70 @@ private slots:
         Lists()->setFocus();
         for (const char* name : {"pilbIFRemove", "pilbIFWallPaper", "pilbIFMoveUp", "pilbIFMoveDown"})
             QVERIFY2(!Button(name)->isEnabled(), name);
-        QVERIFY(m_page->Item("pilIFPM3")->isEnabled());
+    }
+
+    void entryMenuFollowsSelectionAndFocusAndItsItemsAct()
+    {
+        WriteListLines(Stored("l.lst"), {"A.jpg?1*1", "B.jpg?1*1", "C.jpg?1*1"});
+        Open();
+        SelectLists({"l.lst"});
+        auto* menu = m_page->findChild<QMenu*>("pilIFPM");
+        QVERIFY(menu);
+        const auto openMenu = [&] {
+            const QPoint at(5, 5);
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, Entries()->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(Entries()->viewport(), &event);
+            QTRY_VERIFY(menu->isVisible());
+        };
+        const auto enabled = [&] {
+            QStringList names;
+            for (QAction* item : menu->actions())
+                if (item->isEnabled())
+                    names << item->objectName();
+            menu->hide();
+            return names;
+        };
+        const QStringList always{"pilIFPM0", "pilIFPM3"};
+        const QStringList all{"pilIFPM0", "pilIFPM1", "pilIFPM2", "pilIFPM3", "pilIFPM4", "pilIFPM5"};
+
+        // The lists view has the focus and no entry is selected.
+        openMenu();
+        QCOMPARE(enabled(), always);
+        // The entries view takes the focus (and selects its first row).
+        Entries()->setFocus();
+        QCOMPARE(SelectedEntry(), 0);
+        openMenu();
+        QCOMPARE(enabled(), all);
+        // An entry stays selected, but the focus went back to the lists view.
+        Lists()->setFocus();
+        QCOMPARE(SelectedEntry(), 0);
+        openMenu();
+        QCOMPARE(enabled(), always);
+
+        // Items chosen in the open menu act on the selected entry.
+        Entries()->setFocus();
+        Entries()->setCurrentIndex(Entries()->model()->index(1, 0));
+        const auto choose = [&](const char* name) {
+            openMenu();
+            QAction* item = m_page->Item(name);
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+            QTRY_VERIFY(!menu->isVisible());
+        };
+        choose("pilIFPM5"); // down
+        QCOMPARE(ReadListLines(Stored("l.lst")), (Lines{"A.jpg?1*1", "C.jpg?1*1", "B.jpg?1*1"}));
+        QCOMPARE(SelectedEntry(), 2);
+        choose("pilIFPM4"); // up
+        QCOMPARE(ReadListLines(Stored("l.lst")), (Lines{"A.jpg?1*1", "B.jpg?1*1", "C.jpg?1*1"}));
+        QCOMPARE(SelectedEntry(), 1);
+        choose("pilIFPM3"); // the item without an action changes nothing
+        QCOMPARE(ReadListLines(Stored("l.lst")), (Lines{"A.jpg?1*1", "B.jpg?1*1", "C.jpg?1*1"}));
+        QSignalSpy modes(m_page.get(), &ImageListsPage::pictureModeRequested);
+        choose("pilIFPM2"); // show now
+        QCOMPARE(modes.size(), 1);
+        QCOMPARE(m_options.cImg, std::string("B.jpg"));
+        choose("pilIFPM1"); // remove
+        QCOMPARE(ReadListLines(Stored("l.lst")), (Lines{"A.jpg?1*1", "C.jpg?1*1"}));
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
     }
 
     void listKeysCreateRenameImportRecycleDeleteAndApply()
@@ -435,6 +507,11 @@ private slots:
         QCOMPARE(m_page->EntryCaptions(), (Lines{"C.jpg", "A.jpg", "B.jpg"}));
         QCOMPARE(SelectedEntry(), 0);
         QCOMPARE(ReadListLines(Stored("l.lst")).front(), std::string("A.jpg?1*1"));
+        // The file has not changed, so clicks and focus changes keep the order shown.
+        ClickList("l.lst");
+        Entries()->setFocus();
+        Lists()->setFocus();
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"C.jpg", "A.jpg", "B.jpg"}));
         // Rows dragged from elsewhere are refused.
         QMimeData foreign;
         foreign.setData(EntriesModel::kRowMime, "1 0");
@@ -531,6 +608,154 @@ private slots:
         QCOMPARE(m_page->EntryCaptions(),
                  (Lines{pic, longPic, App("tree2/deep/two.jpg"), App("tree2/one.bmp")}));
         QCOMPARE(m_page->ListRows().front().Count, std::string("4"));
+    }
+
+    void anUnreadableListIsReportedOnceAndThePageStaysUsable()
+    {
+        WriteListLines(Stored("bad.lst"), {"a.jpg?1*1"});
+        WriteListLines(Stored("good.lst"), {"g.jpg?1*1"});
+        Open();
+        SelectLists({"good.lst"});
+        QVERIFY(QFile::remove(QString::fromStdString(Stored("bad.lst"))));
+
+        // Real message boxes: each takes the focus from the page and gives it back when a
+        // timer dismisses it. An endless run of boxes is cut short after five.
+        Dialogs::SetRecording(false);
+        QStringList boxes;
+        QTimer dismiss;
+        dismiss.setInterval(20);
+        connect(&dismiss, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            boxes << box->text();
+            if (boxes.size() >= 5)
+                Dialogs::SetRecording(true);
+            box->done(QMessageBox::Ok);
+        });
+        dismiss.start();
+        ClickList("bad.lst");
+        QTest::qWait(300);
+        Lists()->setFocus();
+        QTest::qWait(100);
+        dismiss.stop();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes.front().contains("bad.lst"));
+        Dialogs::SetRecording(true);
+        m_page->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
+
+        // The page goes on: the row can be clicked again, the focus can come and go, and
+        // another list shows its entries, without another box.
+        ClickList("bad.lst");
+        Entries()->setFocus();
+        Lists()->setFocus();
+        QVERIFY(Button("pilbDelete")->isEnabled());
+        QCOMPARE(Entries()->model()->rowCount(), 0);
+        ClickList("good.lst");
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"g.jpg"}));
+        ClickList("bad.lst");
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+        // A list that comes back is read again; a folder put in its place is reported once.
+        WriteListLines(Stored("bad.lst"), {"b.jpg?1*1"});
+        ClickList("bad.lst");
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"b.jpg"}));
+        QVERIFY(QFile::remove(QString::fromStdString(Stored("bad.lst"))));
+        QVERIFY(QDir().mkpath(QString::fromStdString(Stored("bad.lst"))));
+        ClickList("bad.lst");
+        Entries()->setFocus();
+        Lists()->setFocus();
+        ClickList("bad.lst");
+        QCOMPARE(Dialogs::RecordedMessages().size(), 1);
+        QCOMPARE(Entries()->model()->rowCount(), 0);
+    }
+
+    void theEntriesViewFollowsTheFileWheneverItMayHaveChanged()
+    {
+        WriteListLines(Stored("trip.lst"), {"old.jpg?1*1"});
+        WriteListLines(Stored("other.lst"), {});
+        Open();
+        SelectLists({"trip.lst"});
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"old.jpg"}));
+
+        // Importing another trip.lst replaces the file: its one row and the view show the new list.
+        Put(App("elsewhere/trip.lst"), "new1.jpg?1*1\r\nnew2.jpg?1*1\r\n");
+        Dialogs::SetNextChosenFiles({QString::fromStdString(App("elsewhere/trip.lst"))});
+        Button("pilbAdd")->click();
+        QCOMPARE(Names(), (QStringList{"other.lst", "trip.lst"}));
+        QCOMPARE(m_page->ListRows()[static_cast<std::size_t>(RowOf("trip.lst"))].Count, std::string("2"));
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"new1.jpg", "new2.jpg"}));
+
+        // So does restoring one from the recycle folder.
+        Put(App("imgLists/Recycled/trip.lst"), "back.jpg?1*1\r\n");
+        Dialogs::SetNextChosenFiles({QString::fromStdString(App("imgLists/Recycled/trip.lst"))});
+        m_page->Item("pilbRemPM2")->trigger();
+        QCOMPARE(Names(), (QStringList{"other.lst", "trip.lst"}));
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"back.jpg"}));
+
+        // A change by another program shows at the next click on the row ...
+        WriteListLines(Stored("trip.lst"), {"x1.jpg?1*1", "x2.jpg?1*1", "x3.jpg?1*1"});
+        ClickList("trip.lst");
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"x1.jpg", "x2.jpg", "x3.jpg"}));
+        // ... or when the focus comes back, and the entry operations act on what is shown.
+        Entries()->setFocus();
+        WriteListLines(Stored("trip.lst"), {"y1.jpg?1*1", "y2.jpg?1*1"});
+        Lists()->setFocus();
+        QCOMPARE(m_page->EntryCaptions(), (Lines{"y1.jpg", "y2.jpg"}));
+        Entries()->setFocus();
+        QCOMPARE(SelectedEntry(), 0);
+        Key(Entries(), Qt::Key_Delete);
+        QCOMPARE(ReadListLines(Stored("trip.lst")), (Lines{"y2.jpg?1*1"}));
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+    }
+
+    void eachListFileHasOneRowAndARowWhoseFileWentGoesQuietly()
+    {
+        WriteListLines(Stored("dup.lst"), {"d?1*1"});
+        Put(App("imgLists/sub/dup.lst"), "d?1*1\r\n");
+        WriteListLines(Stored("other.lst"), {});
+        WriteListLines(Stored("third.lst"), {});
+        Open();
+        QCOMPARE(Names(), (QStringList{"dup.lst", "other.lst", "third.lst"}));
+
+        // other.lst is removed by another program; recycling it with dup.lst reports nothing.
+        QVERIFY(QFile::remove(QString::fromStdString(Stored("other.lst"))));
+        SelectLists({"dup.lst", "other.lst"});
+        Key(Lists(), Qt::Key_Delete);
+        QCOMPARE(Names(), (QStringList{"third.lst"}));
+        QCOMPARE(ReadListLines(App("imgLists/Recycled/dup.lst")), (Lines{"d?1*1"}));
+        QVERIFY(!Exists(App("imgLists/Recycled/other.lst")));
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+
+        // Deleting for good a row whose file went is quiet as well.
+        WriteListLines(Stored("fourth.lst"), {});
+        Put(App("elsewhere/fourth.lst"), "");
+        Dialogs::SetNextChosenFiles({QString::fromStdString(App("elsewhere/fourth.lst"))});
+        Key(Lists(), Qt::Key_Insert);
+        QVERIFY(QFile::remove(QString::fromStdString(Stored("fourth.lst"))));
+        SelectLists({"fourth.lst", "third.lst"});
+        Dialogs::RecordedMessages().clear();
+        Key(Lists(), Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(Names(), QStringList{});
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+    }
+
+    void aFolderDroppedOnTheEntriesWithNoListSelectedIsAnnounced()
+    {
+        WriteListLines(Stored("l.lst"), {});
+        Open();
+        SelectLists({});
+        Picture("tree/one.bmp", 2, 2);
+        QSignalSpy status(m_page.get(), &ImageListsPage::statusText);
+        QVERIFY(DropPaths(Entries(), {App("tree")}));
+        QCOMPARE(status.size(), 1);
+        QCOMPARE(status.front().front().toString(), QStringLiteral("STATUS_BAR/msg2: ") +
+                                                        QString::fromStdString(App("tree")) +
+                                                        "\\*.bmp|*.jpg|*.jpeg");
+        // There is no list to add to, so nothing is searched or added.
+        QCOMPARE(m_page->RunningSearches(), 0);
+        QCOMPARE(ReadListLines(Stored("l.lst")), Lines{});
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
     }
 
     void searchesStillRunningEndWithThePage()
