@@ -152,7 +152,9 @@ void PicturePreview::Apply(quint64 generation, const QImage& image, bool failed,
     if (failed) {
         m_image = QImage();
         m_path.clear();
-        SetPanelText(QStringLiteral("Error.:."));
+        // Only bitmap-type pictures say that they failed; a JPEG just leaves the preview empty.
+        if (kind == PreviewKind::Bitmap)
+            SetPanelText(QStringLiteral("Error.:."));
     } else {
         m_image = image;
         if (kind == PreviewKind::Bitmap)
