@@ -2,7 +2,7 @@
 option(ONDRIX_PLAYER "Install the Flash player files from npm into the application folder" ON)
 if(ONDRIX_PLAYER)
     find_program(ONDRIX_NPM npm)
-    set(ONDRIX_PLAYER_DIR "${ONDRIX_APP_DIR}/player")
+    set(ONDRIX_PLAYER_DIR "${ONDRIX_APP_DIR}/ruffle")
     set(_player_stamp "${CMAKE_BINARY_DIR}/player/installed.stamp")
     add_custom_command(OUTPUT "${_player_stamp}"
         COMMAND ${CMAKE_COMMAND} "-DNPM=${ONDRIX_NPM}" "-DSOURCE=${PROJECT_SOURCE_DIR}/player"
@@ -13,5 +13,5 @@ if(ONDRIX_PLAYER)
         COMMENT "Installing the Flash player files")
     add_custom_target(ondrix_player ALL DEPENDS "${_player_stamp}")
     add_dependencies(ondrix_appdir ondrix_player)
-    install(DIRECTORY "${ONDRIX_PLAYER_DIR}/" DESTINATION player)
+    install(DIRECTORY "${ONDRIX_PLAYER_DIR}/" DESTINATION ruffle)
 endif()
