@@ -2,9 +2,11 @@
 #include "app/StartupShortcut.h"
 #include "app/options.h"
 #include "core/AtomicFile.h"
-#include "themes/ThemeApplier.h"
+#include "platform/Clock.h"
 #include "platform/CommandRunner.h"
+#include "platform/ComponentProbes.h"
 #include "platform/DesktopDetection.h"
+#include "platform/FileActiveDesktop.h"
 #include "platform/FirstRunHook.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
@@ -14,6 +16,8 @@
 #include "platform/linux/SingleInstance.h"
 #include "platform/linux/TerminationSignals.h"
 #include "platform/linux/XdgAutostart.h"
+#include "themes/DesktopThemeApplier.h"
+#include "themes/ThemeStore.h"
 #include "ui/Dialogs.h"
 #include "ui/OndrixApplication.h"
 #include "ui/aboutWin.h"
@@ -145,7 +149,31 @@ int main(int argc, char** argv)
     BmpPictureFiles pictureFiles;
     const std::unique_ptr<DesktopWallpaper> desktop =
         ChooseDesktopWallpaper(environment, registry, commandRunner, pictureFiles, *screen);
-    NullThemeApplier activeDesktop;
+    QtShell shell;
+
+    // The theme layer: the settings-file backend records it; a live layer on this desktop
+    // comes with its own backend. Without one the probe says so when a theme is applied.
+    const bool fileLayer = desktop->Name() == DesktopKindName(DesktopKind::File);
+    std::unique_ptr<ActiveDesktop> layer;
+    if (fileLayer)
+        layer = std::make_unique<FileActiveDesktop>(registry);
+    else
+        layer = std::make_unique<NullActiveDesktop>();
+    AppFolderComponentProbes probes(fileLayer, appDir.toStdString());
+    SteadyClock clock;
+    ThemeEnvironment themeEnvironment;
+    themeEnvironment.AppDir = options.AppDir;
+    themeEnvironment.clock = &clock;
+    themeEnvironment.screenSize = [&agent] { return agent.GetDesktopSize(); };
+    DesktopThemeApplier activeDesktop(
+        themeEnvironment, *layer, probes, shell,
+        [](const std::string& text, const std::string& caption) {
+            Dialogs::ShowError(nullptr, QString::fromStdString(text), QString::fromStdString(caption));
+        },
+        [&mainWindow] {
+            return mainWindow ? mainWindow->Language().Text(Txt::HELPFILE_filename) : std::string();
+        });
+
     WallpaperSetter wallpaperSetter(options, agent, *desktop);
     wallpaperSetter.disableActiveDesktop = [&activeDesktop] { activeDesktop.DisableActiveDesktop(); };
     RegFileRegistry desktopKeeper(DesktopKeeperPath(registryPath));
@@ -153,8 +181,6 @@ int main(int argc, char** argv)
     wallpaperSetter.SetKeeper(&desktopKeeper);
     // A failed read is reported; the desktop is then left alone for the whole session.
     OndrixApplication::Guarded([&] { wallpaperSetter.SaveUserWallpaper(); });
-
-    QtShell shell;
 
     TfSplash::ShowAtStartup(options.ShowAboutWindow && !terminationPending);
 
@@ -204,6 +230,8 @@ int main(int argc, char** argv)
 
     keepCurrentItems.stop();
     agentPoll.stop();
+    // The unpacked themes go before the desktop gets the user's wallpaper back.
+    ClearFolder(themeEnvironment.WorkFolder());
     OndrixApplication::Guarded([&] { wallpaperSetter.RestoreUserWallpaper(); });
     OndrixApplication::Guarded([&] { SaveOptions(options, registry); });
     return exitCode;

@@ -63,13 +63,18 @@ void SetRecording(bool on)
 
 void ShowError(QWidget* parent, const QString& text)
 {
+    ShowError(parent, text, QString::fromUtf8(kMessageCaption));
+}
+
+void ShowError(QWidget* parent, const QString& text, const QString& caption)
+{
     if (g_recording) {
         RecordedMessages().append(text);
         return;
     }
     if (PrintedInstead(text))
         return;
-    QMessageBox::critical(parent, QString::fromUtf8(kMessageCaption), text);
+    QMessageBox::critical(parent, caption, text);
 }
 
 void ShowInformation(QWidget* parent, const QString& text)

@@ -14,6 +14,7 @@ inline constexpr const char* kMessageCaption = "Ondrix 2.00";
 namespace Dialogs {
 
 void ShowError(QWidget* parent, const QString& text);
+void ShowError(QWidget* parent, const QString& text, const QString& caption);
 void ShowInformation(QWidget* parent, const QString& text);
 
 void SetRecording(bool on);
