@@ -517,7 +517,7 @@ private slots:
         QVERIFY(DropPaths(Lists(), {App("tree")}));
         QCOMPARE(status.size(), 1);
         QCOMPARE(status.front().front().toString(),
-                 QStringLiteral("STATUS_BAR/msg2: ") + QString::fromStdString(App("tree")) + "\\*.lst");
+                 QStringLiteral("STATUS_BAR/msg2: ") + QString::fromStdString(App("tree")) + "/*.lst");
         QVERIFY(applied.wait(10000));
         QCOMPARE(Names(), (QStringList{"l.lst", "x.lst", "b.lst", "a.lst"}));
 
