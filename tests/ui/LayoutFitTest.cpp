@@ -9,6 +9,7 @@
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
 #include "ui/OptionsPage.h"
+#include "ui/aboutWin.h"
 #include "ui/uMainForm.h"
 #include "wallpaper/ResolutionAgent.h"
 #include "wallpaper/WallpaperSetter.h"
@@ -293,6 +294,25 @@ private slots:
                          qPrintable(QString::fromLatin1(name) + QStringLiteral(": ") + label->text()));
             }
         }
+    }
+
+    void aboutWindowTextsFit_data() { languages_data(); }
+    void aboutWindowTextsFit()
+    {
+        QFETCH(QString, file);
+        OpenWindowIn(qPrintable(file));
+        m_window->CreateAboutWindow();
+        TfAbout* about = m_window->AboutWindow();
+        about->ShowModal(m_window.get());
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        // Every label ends before the window's right edge strip.
+        for (const QLabel* label : about->findChildren<QLabel*>()) {
+            if (label->text().isEmpty())
+                continue;
+            QVERIFY2(label->x() + label->fontMetrics().horizontalAdvance(label->text()) <= about->width() - 3,
+                     qPrintable(label->objectName() + QStringLiteral(": ") + label->text()));
+        }
+        about->close();
     }
 };
 
