@@ -10,6 +10,11 @@ set(ONDRIX_APP_FOLDERS
 set(ONDRIX_DATA_FILES
     links.ini
     Help/index.html
+    Help/themes.html
+    Help/imagelists.html
+    Help/news.html
+    Help/about.html
+    Help/contact.html
     imgLists/Quorvane/ilwallpap.jpg
     Languages/english.lng
     Languages/deutsch.lng

@@ -89,8 +89,12 @@ void WriteFirstRunList(const std::string& appDir, bool keepExisting)
 void ReadLinks(TOptions& options)
 {
     const IniFile links = IniFile::Load(AppPath(options.AppDir, "\\links.ini"));
-    for (std::size_t i = 0; i < options.Links.size(); ++i)
-        options.Links[i] = links.Read("INTERNET_LINKS", "link" + std::to_string(i));
+    for (std::size_t i = 0; i < options.Links.size(); ++i) {
+        std::string link = links.Read("INTERNET_LINKS", "link" + std::to_string(i));
+        // A link that begins with a backslash names a page of the application folder, as the
+        // help and flag entries of the language files do; the folder may be anywhere.
+        options.Links[i] = link.starts_with('\\') ? AppPath(options.AppDir, link) : std::move(link);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "Glyphs.h"
 #include "ImageListModels.h"
 #include "ImageListsPage.h"
+#include "StatusPanels.h"
 #include "app/options.h"
 #include "imagelists/EntryBatch.h"
 
@@ -110,7 +111,7 @@ void ImageListsPage::DropOnEntries(const QMimeData* mime, QPoint position)
 void ImageListsPage::AnnounceSearch(const std::string& folder, SearchKind kind)
 {
     emit statusText(ToQ(m_language->Text(Txt::STATUS_BAR_msg2)) + QStringLiteral(": ") + ToQ(folder) +
-                    ToQ(SearchPatternOf(kind)));
+                    ToQ(DisplayPath(SearchPatternOf(kind))));
 }
 
 void ImageListsPage::StartSearch(const std::string& folder, SearchKind kind)

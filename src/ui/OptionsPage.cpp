@@ -349,6 +349,8 @@ void OptionsPage::ApplyTexts(const TLanguage& language)
     m_plb2->setText(Q(language, Txt::PAGE_OPTIONS_tsIllb1));
     m_sizeWord = language.Text(Txt::PAGE_OPTIONS_tsIllb0);
     tb1Change();
+    // The desktop size label follows a language switch made while the window is shown.
+    UpdateDesktopSizeLabel(language);
 }
 
 void OptionsPage::UpdateDesktopSizeLabel(const TLanguage& language)

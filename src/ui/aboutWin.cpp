@@ -3,6 +3,7 @@
 #include "AboutColours.h"
 #include "Glyphs.h"
 #include "app/options.h"
+#include "core/Paths.h"
 #include "platform/Shell.h"
 
 #include <QEvent>
@@ -67,14 +68,15 @@ TfAbout::TfAbout(Shell& shell, QWidget* parent) : QDialog(parent), m_shell(shell
     m_image2->setGeometry(4, 67, 110, 89);
     m_image2->setPixmap(QIcon(QStringLiteral(":/icons/program.svg")).pixmap(QSize(110, 89)));
     m_image2->setCursor(Qt::PointingHandCursor);
-    m_image2->setToolTip(QString::fromLatin1(kMakerHomePage));
     m_image2->installEventFilter(this);
 
     m_label1 = MakeLabel("LMDLabel1", 112, 64, {});
     m_label2 = MakeLabel("LMDLabel2", 112, 80, {});
-    MakeLink(MakeLabel("LMDLabel7", 112, 96, QString::fromLatin1(kMakerHomePage)));
+    m_label7 = MakeLabel("LMDLabel7", 112, 96, {});
+    MakeLink(m_label7);
     MakeLabel("LMDLabel8", 113, 112, QStringLiteral("E-Mail"));
-    MakeLink(MakeLabel("LMDLabel6", 113, 128, QString::fromLatin1(kMakerMail)));
+    m_label6 = MakeLabel("LMDLabel6", 113, 128, {});
+    MakeLink(m_label6);
     MakeLabel("LMDLabel4", 8, 168, QStringLiteral("Ondrix Home Page"))->raise();
     m_label5 = MakeLabel("LMDLabel5", 8, 184, {});
     MakeLink(m_label5);
@@ -111,9 +113,23 @@ void TfAbout::FillAboutTexts(const TLanguage& language, const TOptions& options)
     m_label2->setText(ToQ(language.Text(Txt::ABOUT_WINDOW_s2)));
     m_homeLink = options.Links[0];
     m_pictureLink = options.Links[4];
-    m_label5->setText(ToQ(m_homeLink));
-    for (QLabel* label : {m_label1, m_label2, m_label5})
+    m_makerPage = AppPath(options.AppDir, kMakerHomePage);
+    m_contactPage = AppPath(options.AppDir, kMakerContactPage);
+    m_image2->setToolTip(ToQ(m_makerPage));
+    ShowAddress(m_label5, m_homeLink);
+    ShowAddress(m_label7, m_makerPage);
+    ShowAddress(m_label6, m_contactPage);
+    for (QLabel* label : {m_label1, m_label2})
         label->adjustSize();
+}
+
+void TfAbout::ShowAddress(QLabel* label, const std::string& address)
+{
+    const QString whole = ToQ(address);
+    const int room = kClientWidth - kEdge - label->x();
+    label->setText(label->fontMetrics().elidedText(whole, Qt::ElideMiddle, room));
+    label->setToolTip(whole);
+    label->adjustSize();
 }
 
 void TfAbout::ShowModal(const QWidget* centreOn)
@@ -142,12 +158,13 @@ void TfAbout::LMDLabel5Click()
 
 void TfAbout::LMDLabel7Click()
 {
-    Open(kMakerHomePage);
+    Open(m_makerPage);
 }
 
+// Until the maker has a mailbox, the mail label leads to the page that says how to reach it.
 void TfAbout::LMDLabel6Click()
 {
-    Open(std::string("mailto:") + kMakerMail);
+    Open(m_contactPage);
 }
 
 void TfAbout::Image2Click()

@@ -14,8 +14,10 @@ namespace ondrix {
 class Shell;
 struct TOptions;
 
-inline constexpr const char* kMakerHomePage = "https://ondrix.example.org/";
-inline constexpr const char* kMakerMail = "support@ondrix.example.org";
+// The maker has no site or mailbox of its own yet: its home page and its way of being
+// reached are pages of the help shipped in the application folder.
+inline constexpr const char* kMakerHomePage = "\\Help\\about.html";
+inline constexpr const char* kMakerContactPage = "\\Help\\contact.html";
 
 // The About window: created once, hidden, and shown modally on request; closing only
 // hides it, so the same window serves every showing.
@@ -25,7 +27,8 @@ class TfAbout : public QDialog
 public:
     explicit TfAbout(Shell& shell, QWidget* parent = nullptr);
 
-    // The title and two labels from the language, the home-page link from the links.
+    // The title and two labels from the language, the home-page link from the links, and
+    // the maker's pages in the application folder.
     void FillAboutTexts(const TLanguage& language, const TOptions& options);
     // Modal to the application, without a nested event loop; centred on centreOn.
     void ShowModal(const QWidget* centreOn);
@@ -42,16 +45,22 @@ protected:
 private:
     QLabel* MakeLabel(const char* name, int x, int y, const QString& text);
     void MakeLink(QLabel* label);
+    // Shows an address cut in the middle to the room the window leaves, whole as a tooltip.
+    void ShowAddress(QLabel* label, const std::string& address);
     void Open(const std::string& target);
 
     Shell& m_shell;
     QLabel* m_label1 = nullptr;
     QLabel* m_label2 = nullptr;
     QLabel* m_label5 = nullptr;
+    QLabel* m_label6 = nullptr;
+    QLabel* m_label7 = nullptr;
     QLabel* m_image2 = nullptr;
     QPushButton* m_bOK = nullptr;
     std::string m_homeLink;    // Links[0]
     std::string m_pictureLink; // Links[4]
+    std::string m_makerPage;
+    std::string m_contactPage;
 };
 
 } // namespace ondrix

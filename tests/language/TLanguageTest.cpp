@@ -38,6 +38,65 @@ TEST(TLanguageTest, EveryTextIsReadAtItsOwnNumber)
         EXPECT_EQ(lang.Texts[i], Index(i)) << kTextTable[i].section << "/" << kTextTable[i].key;
 }
 
+// A sample of the table of texts written out here as the program's documentation gives
+// it: number, section and key. The file is made from this list, not from the program's own
+// table, so a wrong section, key or number there leaves a text empty or in the wrong place.
+TEST(TLanguageTest, ASampleOfTheTableIsReadAtItsDocumentedNumbers)
+{
+    struct Documented
+    {
+        std::size_t number;
+        const char* section;
+        const char* key;
+    };
+    const Documented sample[] = {
+        {0, "MAINMENU", "a0name"},                // first top-level menu entry
+        {4, "MAINMENU", "a00name"},               // display settings entry
+        {9, "TRYICON_POPUPMENU", "m2"},           // exit entry of the tray menu
+        {12, "BUTTONS_CAPTIONS", "bc2"},          // caption strip of the image lists toolbar
+        {18, "MAINMENU", "a32name"},              // help entry
+        {19, "TOOL_BAR", "b2hint"},               // hint of the confirm button
+        {25, "TOOL_BAR", "b0pm01"},               // switch on in picture mode
+        {35, "BUTTONLIST_CAPTIONS", "hint4"},     // hover text of the help button
+        {42, "STATUS_BAR", "msg8"},               // theme mode in the status bar
+        {44, "STATUS_BAR", "msg10"},              // the status bar's last panel
+        {51, "PAGES_ARTICLES", "p6"},             // title over the picture preview
+        {63, "PAGE_IMAGE_LISTS", "prewievPanel"}, // the empty preview
+        {71, "PAGE_ADVANCEDDESKTOP", "barbtn7"},  // themes remove button with recycled themes
+        {77, "PAGE_IMAGE_LISTS", "barbtn6"},      // image lists download button
+        {84, "PAGE_IMAGE_LISTS", "barbtn13"},     // move a picture down
+        {89, "STYLES", "s4"},                     // fifth theme style
+        {93, "PAGE_ADVANCEDDESKTOP", "filter3"},  // file type of pictures
+        {97, "PAGE_IMAGE_LISTS", "bRemovePM1"},   // restore entry of the lists remove menu
+        {105, "PAGE_REPORT", "r6"},               // hint of the report's back button
+        {111, "PAGE_OPTIONS", "tsIllb2"},         // the desktop size label
+        {112, "PAGE_OPTIONS", "hint0"},           // status text of the first options tab
+        {118, "HELPFILE", "filename"},            // the help file
+        {126, "PAGE_OPTIONS", "tsAdvgbTime"},     // title of the interval groups
+        {132, "PAGE_OPTIONS", "tsILrg13item1"},   // mode by picture size
+        {135, "ABOUT_WINDOW", "s2"},              // second label of the About window
+        {148, "PAGE_EDITOR", "caption12"},        // background picture label of the creation page
+    };
+    ASSERT_EQ(kTextCount, std::size_t{149});
+    std::string file = "[MAINFORM_CAPTION]\ncaption=window caption\n";
+    for (const Documented& entry : sample)
+        file += std::string("[") + entry.section + "]\n" + entry.key + "=text " + Index(entry.number) + "\n";
+    test::TempDir dir;
+    const TLanguage lang(dir.Write("documented.lng", file).string());
+    EXPECT_EQ(lang.Caption, "window caption");
+    for (const Documented& entry : sample)
+        EXPECT_EQ(lang.Texts[entry.number], "text " + Index(entry.number))
+            << entry.section << "/" << entry.key;
+    // Texts the sample does not name stay at their defaults.
+    EXPECT_EQ(lang.Texts[1], "");
+    EXPECT_EQ(lang.Texts[113], "");
+    // The names the program reads the sample by.
+    EXPECT_EQ(lang.Text(Txt::PAGE_OPTIONS_hint0), "text 112");
+    EXPECT_EQ(lang.Text(Txt::PAGE_OPTIONS_tsIllb2), "text 111");
+    EXPECT_EQ(lang.Text(Txt::STATUS_BAR_msg8), "text 42");
+    EXPECT_EQ(lang.Text(Txt::HELPFILE_filename), "text 118");
+}
+
 TEST(TLanguageTest, TableHoldsEachSectionAndKeyOnce)
 {
     std::set<std::string> seen;

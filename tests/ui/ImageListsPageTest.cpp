@@ -596,7 +596,7 @@ private slots:
         QVERIFY(DropPaths(Lists(), {App("tree")}));
         QCOMPARE(status.size(), 1);
         QCOMPARE(status.front().front().toString(),
-                 QStringLiteral("STATUS_BAR/msg2: ") + QString::fromStdString(App("tree")) + "\\*.lst");
+                 QStringLiteral("STATUS_BAR/msg2: ") + QString::fromStdString(App("tree")) + "/*.lst");
         QVERIFY(applied.wait(10000));
         QCOMPARE(Names(), (QStringList{"l.lst", "x.lst", "b.lst", "a.lst"}));
 
@@ -753,7 +753,7 @@ private slots:
         QCOMPARE(status.size(), 1);
         QCOMPARE(status.front().front().toString(), QStringLiteral("STATUS_BAR/msg2: ") +
                                                         QString::fromStdString(App("tree")) +
-                                                        "\\*.bmp|*.jpg|*.jpeg");
+                                                        "/*.bmp|*.jpg|*.jpeg");
         // There is no list to add to, so nothing is searched or added.
         QCOMPARE(m_page->RunningSearches(), 0);
         QCOMPARE(ReadListLines(Stored("l.lst")), Lines{});

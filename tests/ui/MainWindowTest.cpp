@@ -1,10 +1,10 @@
 // The main window shell: navigation, status bar, hover texts, sizes, hiding, language
 // switch, help, the About window and the start screen. Runs without a display.
 #include "app/options.h"
+#include "core/Errors.h"
 #include "language/TextTable.h"
 #include "themes/ThemeApplier.h"
 #include "platform/DesktopWallpaper.h"
-#include "core/Errors.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
 #include "ui/ImageListsPage.h"
@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -223,9 +224,10 @@ private slots:
     void statusPanelsDescribeTheActivePage()
     {
         m_window->UpdateStatusBar();
+        // With no current theme the text ends in the themes folder; on this system with "/".
         QCOMPARE(m_window->StatusPanelText(0), T(m_first, "STATUS_BAR/msg0: 0   ") +
                                                    T(m_first, "STATUS_BAR/msg1: ") +
-                                                   QStringLiteral("..\\advThemes_\\"));
+                                                   QStringLiteral("../advThemes_/"));
         QCOMPARE(m_window->StatusPanelText(1), T(m_first, "STATUS_BAR/msg8"));
         QCOMPARE(m_window->StatusPanelText(2), T(m_first, "STATUS_BAR/msg10"));
 
@@ -236,13 +238,12 @@ private slots:
         WriteFile("imgLists/b.lst", "");
         Find<ImageListsPage>("TabSheet2")->FillAtStartup();
         m_window->UpdateStatusBar();
-        QVERIFY(m_window->StatusPanelText(0).endsWith(QStringLiteral("..\\advThemes_\\Blue Sky.ond")));
+        QVERIFY(m_window->StatusPanelText(0).endsWith(QStringLiteral("../advThemes_/Blue Sky.ond")));
         QCOMPARE(m_window->StatusPanelText(1), T(m_first, "STATUS_BAR/msg9"));
 
         const std::vector<std::pair<int, QString>> pages{
-            {1,
-             T(m_first, "STATUS_BAR/msg4: 2   ") + T(m_first, "STATUS_BAR/msg5: ..\\imgLists\\holiday.lst")},
-            {2, m_window->OptionsPageWidget()->CurrentTabHint()},
+            {1, T(m_first, "STATUS_BAR/msg4: 2   ") + T(m_first, "STATUS_BAR/msg5: ../imgLists/holiday.lst")},
+            {2, T(m_first, "PAGE_OPTIONS/hint0")},
             {3, T(m_first, "BUTTONLIST_CAPTIONS/hint3")},
             {4, T(m_first, "PAGES_ARTICLES/p4:..")},
         };
@@ -251,21 +252,32 @@ private slots:
             m_window->UpdateStatusBar();
             QCOMPARE(m_window->StatusPanelText(0), text);
         }
-        QVERIFY(!m_window->StatusPanelText(0).isEmpty());
+        // Page 2 describes the options tab shown.
+        m_window->SetActivePage(2);
+        m_window->OptionsPageWidget()->PCOptions()->setCurrentIndex(2);
+        m_window->UpdateStatusBar();
+        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "PAGE_OPTIONS/hint2"));
     }
 
     void statusTimerFollowsPageSwitchUnlessHovering()
     {
+        // The page switch itself leaves the status bar alone; the next tick of the status
+        // timer, within a second, describes the new page.
         QTest::keyClick(m_window.get(), Qt::Key_F4, Qt::ControlModifier);
-        m_window->Timer1Timer();
-        QCOMPARE(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint3"));
+        QCOMPARE(m_window->StatusPanelText(0),
+                 T(m_first, "STATUS_BAR/msg0: 0   ") + T(m_first, "STATUS_BAR/msg1: ../advThemes_/"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint3"),
+                                  3000);
 
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(Find<QToolButton>("b4"), &enter);
         QVERIFY(m_window->HoverLock());
         QCOMPARE(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint1"));
-        m_window->Timer1Timer();
+        // While the pointer rests on the button the ticks leave the hover text alone.
+        QTest::keyClick(m_window.get(), Qt::Key_F2, Qt::ControlModifier);
+        QTest::qWait(1500);
         QCOMPARE(m_window->StatusPanelText(0), T(m_first, "BUTTONLIST_CAPTIONS/hint1"));
+        QTest::keyClick(m_window.get(), Qt::Key_F4, Qt::ControlModifier);
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(Find<QToolButton>("b4"), &leave);
         QVERIFY(!m_window->HoverLock());
@@ -315,15 +327,39 @@ private slots:
         QFETCH(QList<int>, panels);
         QFETCH(QList<int>, lists);
         QFETCH(int, spacer);
-        m_window->FormResize(width);
+        // The layout was drawn for an outer width 8 more than the client width.
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->resize(width - 8, m_window->minimumHeight());
+        QTRY_COMPARE(m_window->width(), width - 8);
+        QTest::qWait(20);
         auto* lvAdvanc = Find<QTreeWidget>("lvAdvanc");
         auto* lvILists = Find<QTreeView>("lvILists");
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(lvAdvanc->columnWidth(i), themes[i]);
-            QCOMPARE(m_window->StatusPanelWidth(i), panels[i]);
             QCOMPARE(lvILists->columnWidth(i), lists[i]);
         }
-        QCOMPARE(Find<QWidget>("LMDDrawEdge1")->maximumWidth(), spacer);
+        // Status panels: the first two at their widths, side by side; the last one as wide
+        // as the bar leaves it, never past the bar's end.
+        const auto panel = [this](int i) {
+            return Find<QLabel>(qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->geometry();
+        };
+        QCOMPARE(panel(0).width(), panels[0]);
+        QCOMPARE(panel(1).width(), panels[1]);
+        QVERIFY(panel(0).right() < panel(1).left());
+        QVERIFY(panel(1).right() < panel(2).left());
+        QVERIFY(panel(2).width() <= panels[2]);
+        QVERIFY(panel(2).right() < m_window->statusBar()->width());
+        QVERIFY(m_window->statusBar()->width() - panel(2).right() <= 4);
+        // The spacer keeps the confirm button at the toolbar's right end.
+        const QRect edge = Find<QWidget>("LMDDrawEdge1")->geometry();
+        const QRect ok = Find<QToolButton>("bOK")->geometry();
+        QVERIFY(edge.width() <= spacer);
+        QVERIFY(edge.width() >= spacer - 20);
+        QVERIFY(edge.right() < ok.left());
+        QCOMPARE(ok.width(), 60);
+        QVERIFY(ok.right() < Find<QWidget>("MainToolBar")->width());
+        QVERIFY(Find<QWidget>("MainToolBar")->width() - ok.right() <= 12);
         // Columns stay within the design minimum and the width the window gave them.
         lvAdvanc->header()->resizeSection(0, 20);
         QCOMPARE(lvAdvanc->columnWidth(0), 150);
@@ -421,6 +457,75 @@ private slots:
         QVERIFY(!other->isChecked());
     }
 
+    // A language file written out by hand from the table of texts: each text's section and
+    // key, and the control it must reach. A wrong section, key or number in the program's
+    // own table shows here as a text in the wrong place or none.
+    void textsReachTheirControls()
+    {
+        WriteFile(QStringLiteral("Languages/handmade.lng"),
+                  "[LANGUAGE_NAME]\nname=Handmade\n"
+                  "[MAINFORM_CAPTION]\ncaption=Handmade caption\n"
+                  "[MAINMENU]\na2name=Language menu\na31name=On the web\n"
+                  "[TRYICON_POPUPMENU]\nm2=Quit from the tray\n"
+                  "[BUTTONS_CAPTIONS]\nbc2=List tools strip\n"
+                  "[TOOL_BAR]\nb0pm01=On with lists\n"
+                  "[BUTTONLIST_CAPTIONS]\nbutton2=Settings\nhint1=Lists hover\n"
+                  "[STATUS_BAR]\nmsg5=Chosen\nmsg9=Lists mode\n"
+                  "[PAGES_ARTICLES]\np5=Pictures title\n"
+                  "[PAGE_ADVANCEDDESKTOP]\nlvcolumn2=Package column\n"
+                  "[PAGE_OPTIONS]\nhint0=Program tab\ntsIllb2=Screen size\n"
+                  "[PAGE_IMAGE_LISTS]\nbarbtn10=Wallpaper now\n"
+                  "lvilfilescolumn1=Size column\n"
+                  "[PAGE_REPORT]\nr6=Back to themes\n"
+                  "[ABOUT_WINDOW]\ns1=About line\n"
+                  "[HELPFILE]\nfilename=\\Help\\handmade.html\n");
+        m_options.LanguageList.push_back({AppDir() + "/Languages/handmade.lng", "Handmade", ""});
+        m_options.LanguageFileName = m_options.LanguageList.back().FileName;
+        m_options.cIList = AppDir() + "/imgLists/holiday.lst";
+        CreateWindow();
+        m_window->CreateAboutWindow();
+        m_window->show();
+
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Handmade caption"));
+        QCOMPARE(m_window->menuBar()->actions().at(2)->text(), QStringLiteral("Language menu"));
+        QCOMPARE(MenuItem(200)->text(), QStringLiteral("On the web"));
+        QCOMPARE(Find<QAction>("pmtryIcon2")->text(), QStringLiteral("Quit from the tray"));
+        QCOMPARE(Find<QLabel>("LMDGlyphLabel2")->text(), QStringLiteral("  List tools strip"));
+        QCOMPARE(Find<MainToolBar>("MainToolBar")->PictureModeItem()->text(),
+                 QStringLiteral("On with lists"));
+        QCOMPARE(Find<QLabel>("lb3")->text(), QStringLiteral("Settings"));
+        QCOMPARE(Find<QLabel>("p22articlelabel")->text(), QStringLiteral(":: Pictures title ::"));
+        QCOMPARE(Find<QTreeWidget>("lvAdvanc")->headerItem()->text(2), QStringLiteral("Package column"));
+        QCOMPARE(Find<QTreeView>("lvILFiles")->model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Size column"));
+        QCOMPARE(Find<QToolButton>("pilbIFWallPaper")->toolTip(), QStringLiteral("Wallpaper now"));
+        QCOMPARE(Find<QToolButton>("prepBBack")->toolTip(), QStringLiteral("Back to themes"));
+        QCOMPARE(m_window->AboutWindow()->findChild<QLabel*>("LMDLabel1")->text(),
+                 QStringLiteral("About line"));
+        QCOMPARE(Find<QLabel>("plb3")->text(), QStringLiteral("Screen size: 1024x768"));
+
+        m_options.state = 1;
+        m_window->SetActivePage(1);
+        m_window->UpdateStatusBar();
+        QCOMPARE(m_window->StatusPanelText(1), QStringLiteral("Lists mode"));
+        QCOMPARE(m_window->StatusPanelText(0), QStringLiteral(": 0   Chosen: ../imgLists/holiday.lst"));
+        m_window->SetActivePage(2);
+        m_window->UpdateStatusBar();
+        QCOMPARE(m_window->StatusPanelText(0), QStringLiteral("Program tab"));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(Find<QToolButton>("b4"), &enter);
+        QCOMPARE(m_window->StatusPanelText(0), QStringLiteral("Lists hover"));
+
+        WriteFile(QStringLiteral("Help/handmade.html"), "<html></html>");
+        MenuItem(300)->trigger();
+        QCOMPARE(m_shell.opened, std::vector<std::string>{AppDir() + "/Help/handmade.html"});
+
+        // The desktop size label follows a switch of language made while the window shows.
+        m_window->menuBar()->actions().at(2)->menu()->actions().at(0)->trigger();
+        QCOMPARE(Find<QLabel>("plb3")->text(),
+                 T(m_first, "PAGE_OPTIONS/tsIllb2") + QStringLiteral(": 1024x768"));
+    }
+
     void languageFileNameOfOtherCaseTicksNothing()
     {
         m_options.LanguageFileName = AppDir() + "/Languages/TESTISH.lng";
@@ -491,13 +596,64 @@ private slots:
         QVERIFY(about->isVisible());
         about->findChild<QPushButton*>("bOK")->click();
         QVERIFY(!about->isVisible());
+    }
 
-        about->LMDLabel5Click();
-        about->LMDLabel6Click();
-        about->Image2Click();
+    void aboutLinksOpenWhatTheyShowWhenClicked()
+    {
+        MenuItem(100)->trigger();
+        TfAbout* about = m_window->AboutWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        const auto click = [about](const char* name) {
+            auto* label = about->findChild<QLabel*>(QString::fromLatin1(name));
+            QVERIFY(label);
+            QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+        };
+        click("LMDLabel5");
+        click("LMDLabel7");
+        click("LMDLabel6");
+        click("Image2");
+        click("LMDLabel1"); // no link
+        // The home page of links.ini, the maker's pages in the application folder (it has
+        // no site or mailbox of its own yet) and links.ini's fifth link behind the picture.
         QCOMPARE(m_shell.opened,
-                 (std::vector<std::string>{"https://home.test/", "mailto:support@ondrix.example.org",
-                                           "https://maker.test/"}));
+                 (std::vector<std::string>{"https://home.test/", AppDir() + "/Help/about.html",
+                                           AppDir() + "/Help/contact.html", "https://maker.test/"}));
+        // Each link label shows the address it opens, whole or cut to the window, and the
+        // whole address as its tooltip.
+        QCOMPARE(about->findChild<QLabel*>("LMDLabel5")->text(), QStringLiteral("https://home.test/"));
+        for (const char* name : {"LMDLabel7", "LMDLabel6"}) {
+            const QLabel* label = about->findChild<QLabel*>(QString::fromLatin1(name));
+            QVERIFY(label->toolTip().startsWith(QString::fromStdString(AppDir()) + "/Help/"));
+            QVERIFY(label->geometry().right() < about->width());
+            QVERIFY(!label->text().contains(QStringLiteral("example.org")));
+        }
+
+        // An empty home link shows an empty label whose click opens nothing.
+        m_options.Links[0].clear();
+        about->FillAboutTexts(m_window->Language(), m_options);
+        m_shell.opened.clear();
+        click("LMDLabel5");
+        QVERIFY(m_shell.opened.empty());
+        QCOMPARE(about->findChild<QLabel*>("LMDLabel5")->text(), QString());
+    }
+
+    void aboutPagesExistInTheBuiltApplicationFolder()
+    {
+        m_options.AppDir = ONDRIX_APP_DIR;
+        m_window->CreateAboutWindow();
+        TfAbout* about = m_window->AboutWindow();
+        about->FillAboutTexts(m_window->Language(), m_options);
+        about->ShowModal(m_window.get());
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        for (const char* name : {"LMDLabel7", "LMDLabel6"}) {
+            auto* label = about->findChild<QLabel*>(QString::fromLatin1(name));
+            QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+        }
+        QCOMPARE(m_shell.opened.size(), std::size_t{2});
+        for (const std::string& page : m_shell.opened) {
+            QVERIFY2(QFileInfo(QString::fromStdString(page)).isFile(), page.c_str());
+            QVERIFY(QString::fromStdString(page).startsWith(QStringLiteral(ONDRIX_APP_DIR "/Help/")));
+        }
     }
 
     void onOffAndModeCommandsShowTheirState()
@@ -562,8 +718,10 @@ private slots:
         QVERIFY(splash.Timer1()->isActive());
         QVERIFY(splash.Timer1()->isSingleShot());
         QCOMPARE(splash.Timer1()->interval(), 3000);
-        splash.Timer1Timer();
-        QVERIFY(!splash.isVisible());
+        // Still there a good while before three seconds, gone by itself after them.
+        QTest::qWait(2000);
+        QVERIFY(splash.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 5000);
     }
 
     void noStartScreenWhenTheOptionsSayNo()
