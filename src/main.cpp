@@ -1,5 +1,4 @@
 #include "app/options.h"
-#include "themes/ThemeApplier.h"
 #include "platform/CommandRunner.h"
 #include "platform/DesktopDetection.h"
 #include "platform/FirstRunHook.h"
@@ -10,6 +9,7 @@
 #include "platform/linux/QtShell.h"
 #include "platform/linux/SingleInstance.h"
 #include "platform/linux/TerminationSignals.h"
+#include "themes/ThemeApplier.h"
 #include "ui/OndrixApplication.h"
 #include "ui/aboutWin.h"
 #include "ui/splash.h"

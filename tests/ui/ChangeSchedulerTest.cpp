@@ -3,10 +3,10 @@
 #include "ui/ChangeScheduler.h"
 
 #include "app/options.h"
-#include "themes/ThemeApplier.h"
-#include "platform/DesktopWallpaper.h"
 #include "core/Errors.h"
+#include "platform/DesktopWallpaper.h"
 #include "platform/Shell.h"
+#include "themes/ThemeApplier.h"
 #include "ui/Dialogs.h"
 #include "ui/MainToolBar.h"
 #include "ui/uMainForm.h"

@@ -1,11 +1,11 @@
 // The main window shell: navigation, status bar, hover texts, sizes, hiding, language
 // switch, help, the About window and the start screen. Runs without a display.
 #include "app/options.h"
-#include "language/TextTable.h"
-#include "themes/ThemeApplier.h"
-#include "platform/DesktopWallpaper.h"
 #include "core/Errors.h"
+#include "language/TextTable.h"
+#include "platform/DesktopWallpaper.h"
 #include "platform/Shell.h"
+#include "themes/ThemeApplier.h"
 #include "ui/Dialogs.h"
 #include "ui/ImageListsPage.h"
 #include "ui/MainToolBar.h"
