@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -20,6 +21,10 @@ const std::string& Folder()
         const auto path =
             std::filesystem::temp_directory_path() / ("ondrix-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path / "out");
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(Folder(), ignored);
+        });
         return path.string();
     }();
     return folder;
@@ -52,6 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ondrix::ArchiveError&) {
     } catch (const ondrix::FileError&) {
     }
-    ondrix::ClearFolder(Folder() + "/out");
+    // What ClearFolder keeps (hidden and read-only folders) must not pile up between runs.
+    std::error_code ignored;
+    std::filesystem::remove_all(Folder() + "/out", ignored);
+    std::filesystem::create_directories(Folder() + "/out", ignored);
     return 0;
 }
