@@ -167,9 +167,9 @@ std::optional<ThemeRow> ThemeStore::ImportThemePackage(const std::string& path) 
     const std::string name = FileNamePart(path);
     const std::string inPlace = m_env.StoreFolder() + "/" + name;
     if (SameFile(path, inPlace)) {
-        if (legacy && !ConvertLegacyTheme(m_env, path))
+        if (legacy && !ConvertLegacyTheme(m_env, inPlace))
             return std::nullopt;
-        return RowFor(path, legacy ? 0 : info.Style, info.Name);
+        return RowFor(inPlace, legacy ? 0 : info.Style, info.Name);
     }
 
     const std::string dest = m_env.StoreFolder() + "/" + StoreNameOf(name);

@@ -102,13 +102,16 @@ ZipReader ZipReader::FromBytes(std::string_view bytes, const std::string& label)
 {
     zip_error_t error;
     zip_error_init(&error);
-    // libzip frees the copy when the archive is closed.
-    void* copy = std::malloc(bytes.empty() ? 1 : bytes.size());
-    if (copy == nullptr)
-        throw ArchiveError("Not enough memory for \"" + label + "\".");
-    if (!bytes.empty())
+    // libzip frees the copy when the archive is closed; it takes no ownership of an empty
+    // buffer, so none is made for one.
+    void* copy = nullptr;
+    if (!bytes.empty()) {
+        copy = std::malloc(bytes.size());
+        if (copy == nullptr)
+            throw ArchiveError("Not enough memory for \"" + label + "\".");
         std::memcpy(copy, bytes.data(), bytes.size());
-    zip_source_t* source = zip_source_buffer_create(copy, bytes.size(), 1, &error);
+    }
+    zip_source_t* source = zip_source_buffer_create(copy, bytes.size(), copy != nullptr ? 1 : 0, &error);
     if (source == nullptr) {
         std::free(copy);
         const std::string text = ErrorText(&error);

@@ -50,8 +50,8 @@ public:
         PageReport = 4,
     };
 
-    TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper, ThemeApplier& activeDesktop,
-           QWidget* parent = nullptr);
+    TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper,
+           ThemeApplier& activeDesktop, QWidget* parent = nullptr);
     ~TfMain() override;
 
     void CreateAboutWindow();

@@ -4,9 +4,9 @@
 
 #include "app/options.h"
 #include "core/Errors.h"
-#include "themes/ThemeApplier.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/Shell.h"
+#include "themes/ThemeApplier.h"
 #include "ui/Dialogs.h"
 #include "ui/MainToolBar.h"
 #include "ui/uMainForm.h"

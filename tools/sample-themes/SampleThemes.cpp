@@ -1,0 +1,214 @@
+// Builds the sample theme packages the application folder ships:
+//   ondrix-sample-themes <folder>
+// Three current packages (two in the script form of the start page, one in the fixed form)
+// and one package of the older generation, which the store converts when it first meets it.
+#include "swf/Scenes.h"
+#include "themes/ThemePackage.h"
+#include "themes/ZipArchive.h"
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ondrix::ZipMember;
+
+constexpr const char* kCrLf = "\r\n";
+
+std::string ColourText(const ondrix::swf::Rgba& colour)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", colour.r, colour.g, colour.b);
+    return text;
+}
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + kCrLf;
+    return out;
+}
+
+std::string CanonicalCfg(const std::string& name, const std::string& author, const std::string& description)
+{
+    return "[Name]\r\nThemeName=" + name + "\r\n[Author]\r\nThemeAuthor=" + author +
+           "\r\n[Style]\r\nindex=0\r\n[Description]\r\nDescription=" + description +
+           "\r\n[Files]\r\nstartup=\\index.htm";
+}
+
+// The style sheet of the theme generator: pieces joined by CR, then CR LF.
+std::string GeneratorCss(const std::string& colour)
+{
+    const std::string tab = "\t";
+    const std::string eight(8, ' ');
+    const std::vector<std::string> pieces{"body{",
+                                          tab + "background-color: " + colour + ";",
+                                          tab + "background-position: center;",
+                                          tab + "background-repeat: no-repeat;",
+                                          tab + "border: 0px;",
+                                          eight + "margin-top :0px;",
+                                          eight + "margin-left :0px;",
+                                          std::string(7, ' ') + "margin-right:0px;",
+                                          eight + "margin-bottom:0px;",
+                                          "}",
+                                          "img{",
+                                          "position: absolute;" + tab + "left: 0;",
+                                          tab + "right: 0;",
+                                          "}",
+                                          "object{",
+                                          "position: absolute;" + tab + "border: 0px;",
+                                          "",
+                                          eight + "margin-top :0px;",
+                                          eight + "margin-left :0px;  ",
+                                          eight + "margin-right:0px;     ",
+                                          eight + "margin-bottom:0px;       ",
+                                          "}"};
+    std::string out;
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        out += (i == 0 ? "" : "\r") + pieces[i];
+    return out + kCrLf;
+}
+
+// The screen-size script of the theme generator.
+std::string GeneratorScript()
+{
+    const std::string s14(14, ' ');
+    const std::string s16(16, ' ');
+    return Lines({"var height=0;",
+                  s14 + "var width=0;",
+                  s14 + "if (self.screen)",
+                  s14 + "{width = screen.width;",
+                  s14 + "height = screen.height;",
+                  s14 + "}else",
+                  s14 + "if (self.java)",
+                  s14 + "{" + s16,
+                  s16 + "var jkit = java.awt.Toolkit.getDefaultToolkit();",
+                  s16 + "var scrsize = jkit.getScreenSize();",
+                  s16 + "width = scrsize.width;",
+                  s16 + "height = scrsize.height; }",
+                  s16 + "function WriteWH(PW, PH){",
+                  s16 + "var w = PW/100*width;",
+                  s16 + "var h = PH/100*height;  ",
+                  s16 + "document.writeln(\"WIDTH=\",w,\" HEIGHT=\",h);",
+                  s16 + "return true;",
+                  s16 + "}",
+                  s16 + "function WriteLT(PL, PT){",
+                  s16 + "var l = PL/100*width;",
+                  s16 + "var t = PT/100*height;  ",
+                  s16 + "document.writeln(\" style='left:\",l,\";top:\",t,\";' \");",
+                  s16 + "return true;",
+                  s16 + "}"});
+}
+
+constexpr ondrix::DesktopSize kBuildScreen{1920, 1080};
+
+// A package as the theme generator makes it: the script form, placed at the top left and
+// filling the screen.
+std::vector<ZipMember> ScriptFormTheme(const std::string& name, const std::string& scene,
+                                       const std::string& description)
+{
+    const ondrix::swf::Movie movie = ondrix::swf::Scene(scene);
+    const std::string colour = ColourText(movie.background);
+    const std::string movieName = scene + ".swf";
+    ondrix::tTheme theme;
+    theme.Name = "js";
+    theme.FlashOptions = {100, 100, 4, colour};
+    std::string page = Lines({"<html>", "<head>", "<SCRIPT language=JavaScript src=\"resol.js\"> </SCRIPT>",
+                              "<style>", "@import url(\"css.css\");",
+                              "body{background-color:" + colour + ";}", "</style>", "</head>", "<body>"});
+    ondrix::WriteFlashObject(page, theme, movieName, kBuildScreen, {0, 0});
+    page += Lines({"</body>", "</html>"});
+    return {{"index.htm", page},
+            {"theme.cfg", CanonicalCfg(name, "Ondrix", description)},
+            {movieName, ondrix::swf::WriteMovie(movie)},
+            {"resol.js", GeneratorScript()},
+            {"css.css", GeneratorCss(colour)}};
+}
+
+// A current package whose start page holds the fixed form, sized to the whole page.
+std::vector<ZipMember> FixedFormTheme(const std::string& name, const std::string& scene,
+                                      const std::string& description)
+{
+    const ondrix::swf::Movie movie = ondrix::swf::Scene(scene);
+    const std::string colour = ColourText(movie.background);
+    const std::string movieName = scene + ".swf";
+    ondrix::tTheme theme;
+    theme.Name = name;
+    theme.FlashOptions = {100, 100, 4, colour};
+    std::string fragment;
+    ondrix::WriteFlashObject(fragment, theme, movieName, kBuildScreen);
+    for (const std::string size : {"\"1920\"", "\"1080\""})
+        for (auto at = fragment.find(size); at != std::string::npos; at = fragment.find(size))
+            fragment.replace(at, size.size(), "\"100%\"");
+    const std::string page =
+        Lines({"<html>", "<head>", "<style>",
+               "html,body{width:100%;height:100%;margin:0;overflow:hidden;background-color:" + colour + ";}",
+               "</style>", "</head>", "<body>"}) +
+        fragment + Lines({"</body>", "</html>"});
+    return {{"index.htm", page},
+            {"theme.cfg", CanonicalCfg(name, "Ondrix", description)},
+            {movieName, ondrix::swf::WriteMovie(movie)}};
+}
+
+// A package of the older generation: no [Style], the movie and style sheet named in
+// [Files], the placement in [FlashFile].
+std::vector<ZipMember> LegacyTheme(const std::string& name, const std::string& scene,
+                                   const std::string& description)
+{
+    const ondrix::swf::Movie movie = ondrix::swf::Scene(scene);
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "%02X%02X%02X", movie.background.r, movie.background.g,
+                  movie.background.b);
+    const std::string cfg =
+        Lines({"[Name]", "ThemeName=" + name, "[Author]", "ThemeAuthor=Ondrix", "[Description]",
+               "Description=" + description, "[Files]", "FlashMovie=" + scene + ".swf",
+               "css=" + scene + ".css", "[FlashFile]", "DefaultWidth(in percents)=100",
+               "DefaultHeight(in percents)=100", "Quality=4", "bgcolor=" + std::string(colour)});
+    return {{"theme.cfg", cfg},
+            {scene + ".swf", ondrix::swf::WriteMovie(movie)},
+            {scene + ".css", "html,body{margin:0;overflow:hidden;}\r\n"}};
+}
+
+bool Write(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: ondrix-sample-themes <folder>\n";
+        return 2;
+    }
+    const std::string folder = argv[1];
+    try {
+        const std::vector<std::pair<std::string, std::vector<ZipMember>>> packages{
+            {"Aurora.ond",
+             ScriptFormTheme("Aurora", "aurora", "Veils of northern light drifting over the night")},
+            {"Lanterns.ond",
+             ScriptFormTheme("Lanterns", "lanterns", "Paper lanterns rising into a dusk sky")},
+            {"Tide.ond", FixedFormTheme("Tide", "tide", "Sea-coloured squares turning slowly in the tide")},
+            {"Starlight.ond", LegacyTheme("Starlight", "starlight", "Stars twinkling over a quiet night")},
+        };
+        for (const auto& [name, members] : packages) {
+            if (!Write(folder + "/" + name, ondrix::BuildZip(members))) {
+                std::cerr << "ondrix-sample-themes: cannot write " << folder << "/" << name << '\n';
+                return 1;
+            }
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "ondrix-sample-themes: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
