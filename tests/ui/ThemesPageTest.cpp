@@ -3,6 +3,7 @@
 #include "ui/ThemesPage.h"
 
 #include "app/options.h"
+#include "imagelists/ListFile.h"
 #include "language/TextTable.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/ScreenInfo.h"
@@ -11,7 +12,9 @@
 #include "themes/ThemeFixtures.h"
 #include "themes/ThemeStore.h"
 #include "ui/Dialogs.h"
+#include "ui/ImageListsPage.h"
 #include "ui/PageShells.h"
+#include "ui/PicturePreview.h"
 #include "ui/uMainForm.h"
 #include "wallpaper/ResolutionAgent.h"
 #include "wallpaper/WallpaperSetter.h"
@@ -20,6 +23,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -70,9 +74,17 @@ class RecordingApplier final : public ThemeApplier
 {
 public:
     void ApplyTheme(const std::string& path) override { applied.push_back(path); }
-    void DisableActiveDesktop() override { ++disabled; }
+    void DisableActiveDesktop() override
+    {
+        ++disabled;
+        if (desktop)
+            wallpaperAtDisable.push_back(desktop->values.wallpaper);
+    }
     std::vector<std::string> applied;
     int disabled = 0;
+    // What the desktop showed each time the layer went off.
+    const QuietDesktop* desktop = nullptr;
+    std::vector<std::string> wallpaperAtDisable;
 };
 
 QString TextOf(Txt key)
@@ -281,7 +293,7 @@ private slots:
         QCOMPARE(Column(2).first(), QString::fromStdString(Store("1.ond")));
     }
 
-    void aRowOfUnknownDateSortsFirstAndBadStoredRulesReadAsByName()
+    void aStoredRuleOutOfRangeReadsAsByName()
     {
         Package(Store("b.ond"), Cfg("b", 0));
         Package(Store("a.ond"), Cfg("a", 0));
@@ -663,6 +675,40 @@ private slots:
         QCOMPARE(m_options.cadvTheme, "");
         QCOMPARE(applier.disabled, disabledBefore + 1);
         QCOMPARE(Dialogs::RecordedMessages(), QStringList());
+    }
+
+    // The image lists page's "show at once" (a double click on the preview) switches the
+    // theme layer off before the picture becomes the wallpaper.
+    void showAtOnceSwitchesTheLayerOffFirst()
+    {
+        fs::create_directories(m_app->dir.path() / "imgLists" / "WorkDir");
+        fs::create_directories(m_app->dir.path() / "imgLists" / "Recycled");
+        const std::string picture = Outside("pics/p.bmp");
+        fs::create_directories(m_app->dir.path() / "pics");
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(QString::fromStdString(picture), "BMP"));
+        const std::string list = Outside("imgLists/l.lst");
+        WriteListLines(list, {picture + "?8*6"});
+        m_options.cIList = list;
+        FixedScreenInfo screen{DesktopSize{1024, 768}};
+        TRAgent agent(screen);
+        QuietDesktop desktop;
+        WallpaperSetter setter(m_options, agent, desktop);
+        RecordingApplier applier;
+        applier.desktop = &desktop;
+        TfMain window(m_options, agent, m_shell, setter, applier, m_store.get());
+        window.show();
+        window.SetActivePage(TfMain::PageImageLists);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PicturePreview* preview = window.findChild<PicturePreview*>();
+        QVERIFY(preview);
+        QTRY_VERIFY(preview->HasPicture());
+        const int before = applier.disabled;
+        QTest::mouseDClick(preview->findChild<QWidget*>("pilprewIMage"), Qt::LeftButton);
+        QCOMPARE(applier.disabled, before + 1);
+        QVERIFY(applier.wallpaperAtDisable.back() != desktop.values.wallpaper);
+        QCOMPARE(desktop.values.wallpaper, Outside("imgLists/WorkDir/wallpaper.bmp"));
     }
 };
 
