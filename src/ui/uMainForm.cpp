@@ -56,7 +56,8 @@ TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter&
 
     m_language.Load(m_options.LanguageFileName);
     ApplyTexts();
-    // The scheduler's next theme is the row after the current one in the sorted list.
+    // Filled and sorted before the start-up change, which takes the theme after the current
+    // one in this order.
     m_themesPage->FillAtStartup();
     m_imageListsPage->FillAtStartup();
     m_toolBar->ShowPictureMode(m_options.state == 1);
