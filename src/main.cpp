@@ -184,7 +184,8 @@ int main(int argc, char** argv)
 
     TfSplash::ShowAtStartup(options.ShowAboutWindow && !terminationPending);
 
-    TfMain window(options, agent, shell, wallpaperSetter, activeDesktop);
+    const ThemeStore themeStore(themeEnvironment, probes);
+    TfMain window(options, agent, shell, wallpaperSetter, activeDesktop, &themeStore);
     mainWindow = &window;
     // After every commit of the options page the logon entry follows RunAtStartup.
     XdgAutostart autostart(

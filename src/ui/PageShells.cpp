@@ -1,14 +1,10 @@
 #include "PageShells.h"
 
-#include "ColumnLimits.h"
 #include "Glyphs.h"
-#include "WindowGeometry.h"
 
-#include <QGridLayout>
-#include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,30 +17,6 @@ namespace {
 QString Title(const std::string& text, const char* tail = "::")
 {
     return QStringLiteral(":: ") + ToQ(text) + QString::fromLatin1(tail);
-}
-
-QTreeWidget* MakeListView(QWidget* parent, const char* name, int columns)
-{
-    auto* view = new QTreeWidget(parent);
-    view->setObjectName(QString::fromLatin1(name));
-    view->setColumnCount(columns);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setAllColumnsShowFocus(true);
-    return view;
-}
-
-template <std::size_t N> std::vector<int> Widths(const std::array<int, N>& design)
-{
-    return {design.begin(), design.end()};
-}
-
-void SetHeaders(QTreeWidget* view, std::initializer_list<Txt> keys, const TLanguage& language)
-{
-    QStringList titles;
-    for (Txt key : keys)
-        titles << ToQ(language.Text(key));
-    view->setHeaderLabels(titles);
 }
 
 } // namespace
@@ -89,30 +61,6 @@ void TitledPage::SetTitle(const std::string& title)
     m_title->setText(Title(title));
 }
 
-ThemesPage::ThemesPage(QWidget* parent) : TitledPage("pageAdvThemes", "p1articlelabel", parent)
-{
-    m_caption = MakeCaptionStrip(this, "LMDGlyphLabel3");
-    m_lvAdvanc = MakeListView(this, "lvAdvanc", 3);
-    m_columns = new ColumnLimits(m_lvAdvanc->header(), Widths(kThemeColumnsDesign));
-    Body()->addWidget(m_caption);
-    Body()->addWidget(m_lvAdvanc, 1);
-}
-
-void ThemesPage::ApplyTexts(const TLanguage& language)
-{
-    SetTitle(language.Text(Txt::PAGES_ARTICLES_p0));
-    m_caption->setText(QStringLiteral("  ") + ToQ(language.Text(Txt::BUTTONS_CAPTIONS_bc1)));
-    SetHeaders(m_lvAdvanc,
-               {Txt::PAGE_ADVANCEDDESKTOP_lvcolumn0, Txt::PAGE_ADVANCEDDESKTOP_lvcolumn1,
-                Txt::PAGE_ADVANCEDDESKTOP_lvcolumn2},
-               language);
-}
-
-int ThemesPage::ThemeCount() const
-{
-    return m_lvAdvanc->topLevelItemCount();
-}
-
 CreatorPage::CreatorPage(QWidget* parent) : TitledPage("TabSheet1", "p4articlelabel", parent)
 {
     Body()->addStretch(1);
@@ -132,8 +80,16 @@ ReportPage::ReportPage(QWidget* parent) : TitledPage("TabSheet4", "prepalabel", 
     m_back->setFixedSize(40, 40);
     m_back->setArrowType(Qt::LeftArrow);
     connect(m_back, &QToolButton::clicked, this, &ReportPage::backClicked);
+    m_memo = new QPlainTextEdit(this);
+    m_memo->setObjectName(QStringLiteral("RMemo"));
+    Body()->addWidget(m_memo, 1);
     Body()->addWidget(m_back);
-    Body()->addStretch(1);
+}
+
+void ReportPage::ShowReport(const QString& themeName, const QString& text)
+{
+    m_themeName = themeName.toStdString();
+    m_memo->setPlainText(text);
 }
 
 void ReportPage::ApplyTexts(const TLanguage& language)

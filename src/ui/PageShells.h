@@ -8,13 +8,11 @@
 #include <vector>
 
 class QLabel;
+class QPlainTextEdit;
 class QToolButton;
-class QTreeWidget;
 class QVBoxLayout;
 
 namespace ondrix {
-
-class ColumnLimits;
 
 // A strip of small white lettering on the active-caption colour, 12 pixels high.
 QLabel* MakeCaptionStrip(QWidget* parent, const char* objectName);
@@ -36,24 +34,6 @@ private:
     QVBoxLayout* m_body = nullptr;
 };
 
-// Page 0, the desktop themes.
-class ThemesPage : public TitledPage
-{
-    Q_OBJECT
-public:
-    explicit ThemesPage(QWidget* parent = nullptr);
-
-    void ApplyTexts(const TLanguage& language);
-    int ThemeCount() const;
-    QTreeWidget* lvAdvanc() const { return m_lvAdvanc; }
-    ColumnLimits& Columns() const { return *m_columns; }
-
-private:
-    QLabel* m_caption = nullptr;
-    QTreeWidget* m_lvAdvanc = nullptr;
-    ColumnLimits* m_columns = nullptr;
-};
-
 // Page 3, the theme creation.
 class CreatorPage : public TitledPage
 {
@@ -71,15 +51,18 @@ public:
     explicit ReportPage(QWidget* parent = nullptr);
 
     void ApplyTexts(const TLanguage& language);
-    // The name of the theme described; the report is filled by the themes page.
+    // The name of the theme described and the report's text, made by the themes page.
+    void ShowReport(const QString& themeName, const QString& text);
     std::string ThemeName() const { return m_themeName; }
     QToolButton* prepBBack() const { return m_back; }
+    QPlainTextEdit* RMemo() const { return m_memo; }
 
 signals:
     void backClicked();
 
 private:
     QToolButton* m_back = nullptr;
+    QPlainTextEdit* m_memo = nullptr;
     std::string m_themeName;
 };
 

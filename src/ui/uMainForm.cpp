@@ -11,10 +11,12 @@
 #include "PageShells.h"
 #include "SideBar.h"
 #include "StatusPanels.h"
+#include "ThemesPage.h"
 #include "WindowGeometry.h"
 #include "aboutWin.h"
 #include "app/options.h"
 #include "themes/ThemeApplier.h"
+#include "wallpaper/WallpaperSetter.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -35,9 +37,9 @@
 namespace ondrix {
 
 TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper,
-               ThemeApplier& activeDesktop, QWidget* parent)
+               ThemeApplier& activeDesktop, const ThemeStore* themeStore, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_agent(agent), m_shell(shell), m_wallpaper(wallpaper),
-      m_activeDesktop(activeDesktop)
+      m_activeDesktop(activeDesktop), m_themeStore(themeStore)
 {
     setObjectName(QStringLiteral("fMain"));
     EnsureIconResources();
@@ -54,6 +56,9 @@ TfMain::TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter&
 
     m_language.Load(m_options.LanguageFileName);
     ApplyTexts();
+    // Filled and sorted before the start-up change, which takes the theme after the current
+    // one in this order.
+    m_themesPage->FillAtStartup();
     m_imageListsPage->FillAtStartup();
     m_toolBar->ShowPictureMode(m_options.state == 1);
     ShowEnabled();
@@ -87,7 +92,7 @@ void TfMain::BuildLayout()
 
     m_pageControl = new QStackedWidget(central);
     m_pageControl->setObjectName(QStringLiteral("PageControl"));
-    m_themesPage = new ThemesPage(m_pageControl);
+    m_themesPage = new ThemesPage(m_options, m_language, m_shell, m_themeStore, m_pageControl);
     m_imageListsPage = new ImageListsPage(m_options, m_language, m_wallpaper, m_shell, m_pageControl);
     auto* optionsHost = new TitledPage("TabSheet3", "p3articlelabel", m_pageControl);
     m_optionsPage = new OptionsPage(m_options, m_agent, optionsHost);
@@ -129,8 +134,34 @@ void TfMain::BuildLayout()
     connect(m_imageListsPage, &ImageListsPage::statusText, this,
             [this](const QString& text) { m_status->SetText(0, text); });
     m_imageListsPage->disableActiveDesktop = [this] { m_activeDesktop.DisableActiveDesktop(); };
+    WireThemesPage();
     m_scheduler->listRows = [this] { return m_imageListsPage->ListRows(); };
     m_scheduler->themePaths = [this] { return ThemePackagePaths(*m_themesPage->lvAdvanc()); };
+}
+
+void TfMain::WireThemesPage()
+{
+    connect(m_themesPage, &ThemesPage::applyRequested, this, [this](const QString& text) {
+        // The status text stays while the theme goes on, whatever the status timer does.
+        m_hoverLock = true;
+        m_status->SetText(0, text);
+        tbbONOFFPM00Click();
+        m_hoverLock = false;
+    });
+    connect(m_themesPage, &ThemesPage::createRequested, this,
+            [this] { m_sideBar->ButtonByTag(PageCreator)->click(); });
+    connect(m_themesPage, &ThemesPage::reportReady, this, [this](const QString& name, const QString& text) {
+        m_reportPage->ShowReport(name, text);
+        m_reportPage->prepBBack()->setProperty("tag", int(PageThemes));
+        SetActivePage(PageReport);
+        m_hoverLock = false;
+    });
+    connect(m_themesPage, &ThemesPage::statusText, this,
+            [this](const QString& text) { m_status->SetText(0, text); });
+    m_themesPage->currentThemeRemoved = [this] {
+        m_activeDesktop.DisableActiveDesktop();
+        m_wallpaper.SetWallpaper(std::string());
+    };
 }
 
 void TfMain::BuildTrayIcon()
@@ -190,6 +221,8 @@ void TfMain::WireHover()
                                                             m_toolBar->bOK(), m_reportPage->prepBBack()})
         m_hover->Watch(control);
     for (QWidget* control : m_imageListsPage->HintedButtons())
+        m_hover->Watch(control);
+    for (QWidget* control : m_themesPage->HintedButtons())
         m_hover->Watch(control);
     connect(m_hover, &HoverWatcher::entered, this, [this](QWidget* control) {
         if (control->parentWidget() && control->parentWidget()->parentWidget() == m_sideBar)

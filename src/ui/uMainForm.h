@@ -21,6 +21,7 @@ struct TOptions;
 class TRAgent;
 class Shell;
 class ThemeApplier;
+class ThemeStore;
 class ChangeScheduler;
 class WallpaperSetter;
 class HoverWatcher;
@@ -50,8 +51,11 @@ public:
         PageReport = 4,
     };
 
+    // themeStore is the store of AppDir/advThemes_ the themes page lists and works on; the
+    // program hands in the one it made with the component probes and the clock. Without one
+    // (tests of other pages) the themes page stays empty.
     TfMain(TOptions& options, TRAgent& agent, Shell& shell, WallpaperSetter& wallpaper,
-           ThemeApplier& activeDesktop, QWidget* parent = nullptr);
+           ThemeApplier& activeDesktop, const ThemeStore* themeStore = nullptr, QWidget* parent = nullptr);
     ~TfMain() override;
 
     void CreateAboutWindow();
@@ -109,6 +113,8 @@ public:
     QString TrayPictureName() const { return m_trayPicture; }
     OptionsPage* OptionsPageWidget() const { return m_optionsPage; }
     ChangeScheduler* Scheduler() const { return m_scheduler; }
+    ThemesPage* ThemesPageWidget() const { return m_themesPage; }
+    ReportPage* ReportPageWidget() const { return m_reportPage; }
 
 signals:
     void closed();
@@ -125,6 +131,7 @@ private:
     void BuildTrayIcon();
     void BuildTimers();
     void WireHover();
+    void WireThemesPage();
     void ApplyWindowType();
     void ShowEnabled();
     void ArmChangeTimers();
@@ -136,6 +143,7 @@ private:
     Shell& m_shell;
     WallpaperSetter& m_wallpaper;
     ThemeApplier& m_activeDesktop;
+    const ThemeStore* m_themeStore;
     TLanguage m_language;
 
     MainToolBar* m_toolBar = nullptr;

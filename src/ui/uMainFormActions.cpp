@@ -9,6 +9,7 @@
 #include "PageShells.h"
 #include "SideBar.h"
 #include "StatusPanels.h"
+#include "ThemesPage.h"
 #include "aboutWin.h"
 #include "app/options.h"
 #include "core/Errors.h"
