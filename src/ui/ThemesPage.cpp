@@ -3,6 +3,7 @@
 #include "ColumnLimits.h"
 #include "Dialogs.h"
 #include "Glyphs.h"
+#include "StatusPanels.h"
 #include "WindowGeometry.h"
 #include "app/options.h"
 #include "imagelists/ListSort.h"
@@ -70,7 +71,8 @@ const char* const kStyleGlyphs[] = {"style0", "style1", "style2", "style3", "sty
 
 std::string StoreDisplayPath(const std::string& fileName)
 {
-    return "../advThemes_/" + fileName;
+    // The file name is kept as it is: a backslash in it is no separator here.
+    return DisplayPath("..\\advThemes_\\") + fileName;
 }
 
 ThemesPage::ThemesPage(TOptions& options, const TLanguage& language, Shell& shell, const ThemeStore* store,
