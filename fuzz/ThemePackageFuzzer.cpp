@@ -15,19 +15,21 @@
 
 namespace {
 
+// Made once and never destroyed, so that the clean-up at exit can still read it.
 const std::string& Folder()
 {
-    static const std::string folder = [] {
+    static const std::string* folder = [] {
         const auto path =
             std::filesystem::temp_directory_path() / ("ondrix-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path / "out");
+        auto* text = new std::string(path.string());
         std::atexit([] {
             std::error_code ignored;
             std::filesystem::remove_all(Folder(), ignored);
         });
-        return path.string();
+        return text;
     }();
-    return folder;
+    return *folder;
 }
 
 } // namespace
