@@ -10,7 +10,8 @@ namespace ondrix {
 // made up). Failures are left to the operations that need the folder.
 void MakeMissingWorkFolders(const std::string& appDir);
 
-// Temporary files that a crash left behind in the work folder and beside the settings.
+// Temporary files that a crash left behind: beside the wallpaper work file and the settings,
+// half-written packages in the theme store and description copies in its recycle folder.
 void RemoveLeftoverTemporaries(const std::string& appDir, const std::string& settingsPath);
 
 } // namespace ondrix

@@ -462,7 +462,11 @@ bool ConvertLegacyTheme(const ThemeEnvironment& env, const std::string& packageP
         members.push_back({"theme.cfg", cfg});
         members.push_back({"ondrix.htm", page});
         for (const std::string& value : {css, movie}) {
-            const std::string file = JoinInside(folder, value);
+            // A value written with a leading separator ("\\movie.swf") names the same member.
+            std::string_view relative = value;
+            if (!relative.empty() && (relative.front() == '\\' || relative.front() == '/'))
+                relative.remove_prefix(1);
+            const std::string file = JoinInside(folder, relative);
             std::error_code ec;
             if (!fs::is_regular_file(file, ec))
                 return false;

@@ -124,14 +124,15 @@ std::string ThemeReportText(const ThemeReport& report, const ThemeReportLabels& 
 
 void ClearFolder(const std::string& folder)
 {
+    // Everything below is the program's own unpacking: hidden and read-only folders go too,
+    // so that the work folder is really empty at exit. Links are removed, never followed.
     for (const fs::directory_entry& entry : EntriesOf(DropTrailingSeparator(folder))) {
         std::error_code ec;
-        if (IsPlainFolder(entry)) {
+        if (fs::is_directory(entry.symlink_status(ec))) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
             ClearFolder(entry.path().string());
-            fs::remove(entry.path(), ec);
-        } else if (!fs::is_directory(entry.symlink_status(ec))) {
-            fs::remove(entry.path(), ec);
         }
+        fs::remove(entry.path(), ec);
     }
 }
 

@@ -210,6 +210,7 @@ void ZipReader::ExtractAll(const std::string& folder, const ZipLimits& limits) c
         bool isFolder;
     };
     std::vector<Planned> plan;
+    std::uint64_t declared = 0;
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         const char* raw = zip_get_name(m_archive, i, ZIP_FL_ENC_RAW);
         if (raw == nullptr)
@@ -222,6 +223,16 @@ void ZipReader::ExtractAll(const std::string& folder, const ZipLimits& limits) c
         if (IsSymbolicLink(m_archive, i))
             throw ArchiveError(Describe() + " is refused: its member \"" + std::string(name) +
                                "\" is a symbolic link.");
+        // The sizes the archive declares are checked before anything is written; what is
+        // really unpacked is counted again below, as a damaged archive may declare too little.
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(m_archive, i, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) != 0) {
+            declared += stat.size;
+            if (stat.size > limits.maxTotalBytes || declared > limits.maxTotalBytes)
+                throw ArchiveError(Describe() + " unpacks to more bytes than a theme package may hold (" +
+                                   std::to_string(limits.maxTotalBytes) + ").");
+        }
         const bool isFolder = name.back() == '/' || name.back() == '\\';
         if (!path->empty())
             plan.push_back({i, *path, isFolder});

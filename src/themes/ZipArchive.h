@@ -24,7 +24,8 @@ public:
 struct ZipLimits
 {
     std::uint64_t maxMembers = 10000;
-    std::uint64_t maxTotalBytes = std::uint64_t{1} << 30;
+    // Themes are a page and a movie of a few megabytes; a quarter of a gigabyte is far beyond.
+    std::uint64_t maxTotalBytes = std::uint64_t{256} << 20;
 };
 
 // The folder-relative path ("a/b.swf") a member name stands for, with "\" read as a folder

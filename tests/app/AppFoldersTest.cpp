@@ -44,7 +44,22 @@ TEST(AppFolders, LeftoverTemporariesOfTheWorkFileAndSettingsGo)
     config.Write("Ondrix2.reg.tmp-99", "cut");
     const std::string settings = (config.path() / "Ondrix2.reg").string();
 
+    app.Write("advThemes_/Sky.ond", "theme");
+    app.Write("advThemes_/Sky.ond.import-4711", "cut");
+    app.Write("advThemes_/Sky.ond.tmp-12", "cut");
+    app.Write("advThemes_/Sky.ond.tmp-x", "not ours");
+    app.Write("advThemes_/Recycled/2609882.tmp", "cut");
+    app.Write("advThemes_/Recycled/notes.tmp", "not ours");
+    app.Write("advThemes_/Recycled/Old.ond", "recycled theme");
+
     RemoveLeftoverTemporaries(app.str(), settings);
+
+    for (const char* gone :
+         {"advThemes_/Sky.ond.import-4711", "advThemes_/Sky.ond.tmp-12", "advThemes_/Recycled/2609882.tmp"})
+        EXPECT_FALSE(fs::exists(app.path() / gone)) << gone;
+    for (const char* kept : {"advThemes_/Sky.ond", "advThemes_/Sky.ond.tmp-x",
+                             "advThemes_/Recycled/notes.tmp", "advThemes_/Recycled/Old.ond"})
+        EXPECT_TRUE(fs::exists(app.path() / kept)) << kept;
 
     EXPECT_TRUE(fs::exists(app.path() / "imgLists/WorkDir/wallpaper.bmp"));
     EXPECT_FALSE(fs::exists(app.path() / "imgLists/WorkDir/wallpaper.bmp.tmp-311"));

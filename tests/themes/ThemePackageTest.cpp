@@ -267,6 +267,15 @@ TEST_F(PackageTest, ConversionDefaultsScriptFormAndFolderParts)
                         "<param name=menu value=false>\r\n<param name=bgcolor value=204060>\r\n"),
               std::string::npos);
     EXPECT_NE(page.find("width=\"1024\" height=\"768\""), std::string::npos);
+
+    // Values written with a leading separator name the same members.
+    const std::string rooted = m_app.Store("rooted.ond");
+    test::WriteRawZip(
+        rooted,
+        {{"theme.cfg", "[Files]\r\nFlashMovie=\\m.swf\r\ncss=/s.css\r\n"}, {"m.swf", "M"}, {"s.css", "S"}});
+    ASSERT_TRUE(ConvertLegacyTheme(m_app.env, rooted));
+    EXPECT_EQ(test::RawZipNames(rooted),
+              (std::vector<std::string>{"theme.cfg", "ondrix.htm", "s.css", "m.swf"}));
 }
 
 TEST_F(PackageTest, AFailedRebuildLeavesThePackageAsItWas)

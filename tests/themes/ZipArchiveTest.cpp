@@ -92,12 +92,13 @@ TEST_F(ZipArchiveTest, BombsAndHugeMemberCountsGetAClearError)
         EXPECT_NE(std::string(error.what()).find("more bytes than a theme package may hold"),
                   std::string::npos);
     }
-    // What was written stays below the bound.
+    // The declared sizes give the bomb away before anything is written.
     std::uintmax_t written = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(Target()))
-        if (entry.is_regular_file())
-            written += entry.file_size();
-    EXPECT_LE(written, std::uintmax_t{1} << 20);
+    if (fs::exists(Target()))
+        for (const auto& entry : fs::recursive_directory_iterator(Target()))
+            if (entry.is_regular_file())
+                written += entry.file_size();
+    EXPECT_EQ(written, 0u);
 
     limits = ZipLimits{};
     limits.maxMembers = 1;
