@@ -153,7 +153,9 @@ ThemeRow ThemeStore::RowFor(const std::string& storePath, std::uint8_t style, co
 {
     ThemeRow row;
     row.Caption = name;
-    row.Image = m_probes.ActiveDesktopRegistered() && m_probes.FlashRegistered() ? style : 5;
+    // Only the styles 0 to 4 have icons of their own; image 5 says that themes cannot be shown.
+    const int styleImage = style <= 4 ? style : 0;
+    row.Image = m_probes.ActiveDesktopRegistered() && m_probes.FlashRegistered() ? styleImage : 5;
     row.WriteTime = WriteTimeOf(storePath);
     row.Path = storePath;
     return row;

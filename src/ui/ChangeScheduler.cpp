@@ -17,6 +17,7 @@ namespace ondrix {
 namespace {
 
 constexpr int kPathColumn = 2;
+constexpr int kPackagePathRole = Qt::UserRole + 20;
 // Page indexes of the main window: the themes page and the image lists page.
 constexpr int kThemesPage = 0;
 constexpr int kImageListsPage = 1;
@@ -35,8 +36,22 @@ std::vector<std::string> ThemePackagePaths(const QTreeWidget& lvAdvanc)
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(lvAdvanc.topLevelItemCount()));
     for (int row = 0; row < lvAdvanc.topLevelItemCount(); ++row)
-        paths.push_back(lvAdvanc.topLevelItem(row)->text(kPathColumn).toStdString());
+        paths.push_back(PackagePathOf(*lvAdvanc.topLevelItem(row)));
     return paths;
+}
+
+std::string PackagePathOf(const QTreeWidgetItem& item)
+{
+    const QVariant raw = item.data(kPathColumn, kPackagePathRole);
+    if (raw.isValid())
+        return raw.toByteArray().toStdString();
+    return item.text(kPathColumn).toStdString();
+}
+
+void SetPackagePath(QTreeWidgetItem& item, const std::string& path)
+{
+    item.setText(kPathColumn, QString::fromStdString(path));
+    item.setData(kPathColumn, kPackagePathRole, QByteArray::fromStdString(path));
 }
 
 ChangeScheduler::ChangeScheduler(TOptions& options, WallpaperSetter& wallpaper, ThemeApplier& activeDesktop,

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 namespace ondrix {
@@ -21,6 +22,10 @@ class WallpaperSetter;
 
 // The package paths of the themes list rows in their displayed order (the path column).
 std::vector<std::string> ThemePackagePaths(const QTreeWidget& lvAdvanc);
+// The package path of a row of the themes list, byte for byte: the path column shows it as
+// text, which cannot carry file names that are not UTF-8.
+std::string PackagePathOf(const QTreeWidgetItem& item);
+void SetPackagePath(QTreeWidgetItem& item, const std::string& path);
 
 // The change scheduler: the on/off switch, the mode, the start-up change and the change
 // timers' work. It changes the options and the desktop; the window shows the new state when

@@ -1,5 +1,6 @@
 // The operations of the themes page: buttons, menu items and keys. The decisions live in the
 // theme store; here they meet the list.
+#include "ChangeScheduler.h"
 #include "Dialogs.h"
 #include "Glyphs.h"
 #include "ThemesPage.h"
@@ -104,7 +105,7 @@ std::optional<std::string> ThemesPage::SelectedPackage()
     const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return std::nullopt;
-    const std::string path = m_lvAdvanc->topLevelItem(rows.front())->text(kPathColumn).toStdString();
+    const std::string path = PackagePathOf(*m_lvAdvanc->topLevelItem(rows.front()));
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         Dialogs::ShowError(this,
@@ -196,7 +197,7 @@ void ThemesPage::RemoveSelected(bool toRecycleFolder)
         return;
     std::vector<std::string> paths;
     for (int row : rows)
-        paths.push_back(m_lvAdvanc->topLevelItem(row)->text(kPathColumn).toStdString());
+        paths.push_back(PackagePathOf(*m_lvAdvanc->topLevelItem(row)));
     const std::size_t rowsBefore = static_cast<std::size_t>(m_lvAdvanc->topLevelItemCount());
     std::vector<std::string> errors;
     const ThemeStore::RemoveResult result =

@@ -1,7 +1,9 @@
 // Files and folders dropped on the themes list. A folder is walked on a worker thread; the
 // packages it holds go into the store on this thread, a share at a time, and then the list
 // shows the whole store again.
+#include "ChangeScheduler.h"
 #include "Glyphs.h"
+#include "StatusPanels.h"
 #include "ThemesPage.h"
 #include "app/options.h"
 
@@ -79,7 +81,7 @@ void ThemesPage::DropOnList(const QMimeData* mime)
 void ThemesPage::StartSearch(const std::string& folder)
 {
     emit statusText(ToQ(m_language->Text(Txt::STATUS_BAR_msg2)) + QStringLiteral(": ") + ToQ(folder) +
-                    ToQ(SearchPatternOf(SearchKind::ThemePackages)));
+                    ToQ(DisplayPath(SearchPatternOf(SearchKind::ThemePackages))));
     const std::uint64_t id = m_nextJob++;
     QPointer<ThemesPage> guard(this);
     // Runs on the worker thread; the page's destructor ends every job before the page goes.
@@ -98,7 +100,7 @@ void ThemesPage::StartSearch(const std::string& folder)
 void ThemesPage::SearchDelivered(std::uint64_t id, std::vector<std::string> found)
 {
     m_jobs.erase(id);
-    m_pending.push_back({std::move(found), 0});
+    m_pending.push_back({std::move(found), 0, {}});
     if (!m_applying) {
         m_applying = true;
         QTimer::singleShot(0, this, &ThemesPage::ApplyPendingBatch);
@@ -119,13 +121,16 @@ void ThemesPage::ApplyPendingBatch()
         try {
             if (m_store)
                 m_store->ImportThemePackage(path);
-        } catch (const std::exception&) {
-            // A package that cannot be read is passed over; the search goes on.
+        } catch (const std::exception& error) {
+            // A package that cannot be read is passed over and reported with the others at the end.
+            search.errors.emplace_back(error.what());
         }
     }
     if (search.done >= search.packages.size()) {
+        const std::vector<std::string> errors = std::move(search.errors);
         m_pending.pop_front();
         Guard([&] { ShowStoreAgain(); });
+        ShowErrors(errors);
         emit searchApplied();
     }
     QTimer::singleShot(0, this, &ThemesPage::ApplyPendingBatch);
@@ -142,9 +147,11 @@ void ThemesPage::ShowStoreAgain()
     for (const ThemeRow& row : result.Rows)
         inStore.insert(row.Path);
     for (int i = m_lvAdvanc->topLevelItemCount() - 1; i >= 0; --i)
-        if (!inStore.count(m_lvAdvanc->topLevelItem(i)->text(kPathColumn).toStdString()))
+        if (!inStore.count(PackagePathOf(*m_lvAdvanc->topLevelItem(i))))
             delete m_lvAdvanc->takeTopLevelItem(i);
-    AppendRows(result);
+    // The store's own damaged packages were reported when they were met; not again here.
+    for (const ThemeRow& row : result.Rows)
+        AppendRow(row);
     RefreshRemoveButton();
     lvAdvancEnter();
 }

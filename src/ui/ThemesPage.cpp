@@ -1,5 +1,6 @@
 #include "ThemesPage.h"
 
+#include "ChangeScheduler.h"
 #include "ColumnLimits.h"
 #include "Dialogs.h"
 #include "Glyphs.h"
@@ -277,17 +278,16 @@ void ThemesPage::UpdateItem(QTreeWidgetItem* item, const ThemeRow& row) const
         item->setText(kDateColumn, QStringLiteral("?"));
         item->setData(kDateColumn, kDayRole, QVariant());
     }
-    item->setText(kPathColumn, ToQ(row.Path));
+    SetPackagePath(*item, row.Path);
 }
 
 void ThemesPage::AppendRow(const ThemeRow& row)
 {
     // A package the list already shows keeps its one row: two rows of one file would leave
     // one naming a file that is gone once the other is removed.
-    const QString path = ToQ(row.Path);
     int index = -1;
     for (int i = 0; i < m_lvAdvanc->topLevelItemCount(); ++i) {
-        if (m_lvAdvanc->topLevelItem(i)->text(kPathColumn) == path) {
+        if (PackagePathOf(*m_lvAdvanc->topLevelItem(i)) == row.Path) {
             index = i;
             break;
         }

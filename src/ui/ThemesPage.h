@@ -98,6 +98,7 @@ private:
     {
         std::vector<std::string> packages;
         std::size_t done = 0;
+        std::vector<std::string> errors; // of the packages found, shown once the search is applied
     };
 
     void BuildToolBar();

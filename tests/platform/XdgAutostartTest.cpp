@@ -37,6 +37,12 @@ TEST(XdgAutostart, EntryPathFollowsXdgConfigHome)
     EXPECT_EQ(XdgAutostart::DefaultEntryPath("", "/home/u"), "/home/u/.config/autostart/Ondrix.desktop");
     EXPECT_EQ(XdgAutostart::DefaultEntryPath("relative", "/home/u"),
               "/home/u/.config/autostart/Ondrix.desktop");
+    // Without an absolute home the entry is nowhere, never relative to the current folder.
+    EXPECT_EQ(XdgAutostart::DefaultEntryPath(nullptr, nullptr), "");
+    EXPECT_EQ(XdgAutostart::DefaultEntryPath("rel", "also/relative"), "");
+    XdgAutostart nowhere("");
+    EXPECT_THROW(nowhere.Create("/opt/ondrix", "/opt"), FileError);
+    EXPECT_NO_THROW(nowhere.Remove());
 }
 
 TEST(XdgAutostart, ExecQuotesByTheDesktopEntryRules)

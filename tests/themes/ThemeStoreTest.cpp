@@ -70,6 +70,11 @@ TEST_F(ThemeStoreTest, ImportCopiesIntoTheStoreUnderAnOndName)
     EXPECT_EQ(test::ReadFileBytes(m_app.Store("Sky.ond")), storeBytes);
     EXPECT_EQ(StoreNames().size(), 5u);
 
+    // A style without an icon of its own does not look like a theme that cannot be shown.
+    test::WriteRawZip(m_app.Store("Odd.ond"),
+                      {{"theme.cfg", "[Name]\r\nThemeName=Odd\r\n[Style]\r\nindex=7\r\n"}});
+    EXPECT_EQ(m_store.ImportThemePackage(m_app.Store("Odd.ond"))->Image, 0);
+
     m_probes.flash = false;
     EXPECT_EQ(m_store.ImportThemePackage(m_app.Store("Sky.ond"))->Image, 5);
 }

@@ -63,8 +63,10 @@ std::string XdgAutostart::DefaultEntryPath(const char* xdgConfigHome, const char
     std::filesystem::path base;
     if (xdgConfigHome && xdgConfigHome[0] == '/')
         base = xdgConfigHome;
+    else if (home && home[0] == '/')
+        base = std::filesystem::path(home) / ".config";
     else
-        base = std::filesystem::path(home ? home : "") / ".config";
+        return {}; // no home to keep an entry in: never a path relative to wherever we run
     return (base / "autostart" / "Ondrix.desktop").string();
 }
 
@@ -86,11 +88,15 @@ std::string AutostartEntryText(std::string_view executable, std::string_view wor
 
 void XdgAutostart::Create(const std::string& executable, const std::string& workingFolder)
 {
+    if (m_entryPath.empty())
+        throw FileError("There is no home folder to keep the autostart entry in.");
     WriteFileAtomically(m_entryPath, AutostartEntryText(executable, workingFolder), true);
 }
 
 void XdgAutostart::Remove()
 {
+    if (m_entryPath.empty())
+        return;
     std::error_code error;
     std::filesystem::remove(m_entryPath, error);
     if (error)

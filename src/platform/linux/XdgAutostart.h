@@ -9,7 +9,7 @@ namespace ondrix {
 
 // The autostart entry of freedesktop.org sessions: "Ondrix.desktop" in
 // $XDG_CONFIG_HOME/autostart (~/.config/autostart when the variable is unset, empty or not
-// an absolute path), written atomically.
+// an absolute path; no entry at all without an absolute HOME either), written atomically.
 class XdgAutostart final : public Autostart
 {
 public:
