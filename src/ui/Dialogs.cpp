@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "core/DisplayText.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -48,11 +50,13 @@ void SetRecording(bool on)
 
 void ShowError(QWidget* parent, const QString& text)
 {
+    // An error built around a path of megabytes would take the box seconds to lay out.
+    const QString shown = QString::fromStdString(ShortenForDisplay(text.toStdString()));
     if (g_recording) {
-        RecordedMessages().append(text);
+        RecordedMessages().append(shown);
         return;
     }
-    QMessageBox::critical(parent, QString::fromUtf8(kMessageCaption), text);
+    QMessageBox::critical(parent, QString::fromUtf8(kMessageCaption), shown);
 }
 
 void ShowInformation(QWidget* parent, const QString& text)
