@@ -102,6 +102,13 @@ bool TakeQuoted(std::string_view& text, std::string& out)
     if (text.empty() || text.front() != '"')
         return false;
     out.clear();
+    // Most strings hold no escape: taken at once.
+    const auto end = text.find_first_of("\\\"", 1);
+    if (end != std::string_view::npos && text[end] == '"') {
+        out.assign(text.substr(1, end - 1));
+        text.remove_prefix(end + 1);
+        return true;
+    }
     std::size_t i = 1;
     while (i < text.size()) {
         const char c = text[i];
@@ -264,8 +271,7 @@ void RegFileRegistry::LoadFile()
         readable = false;
     }
     // An empty file has no header and counts as damaged.
-    const bool sound = Parse(text, m_keys) && readable;
-    BuildIndex();
+    const bool sound = Parse(text, m_keys, m_keyIndex, m_valueIndex) && readable;
     if (sound)
         return;
     // The values that could be read stay; the damaged original is kept aside for the user,
@@ -298,13 +304,22 @@ void RegFileRegistry::SetAside()
 
 bool RegFileRegistry::Parse(std::string_view text, std::vector<Key>& keys)
 {
-    keys.clear();
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    // Indexes of the keys and of the current key's values by folded name keep the parse
-    // linear in the size of the file.
     std::unordered_map<std::string, std::size_t> keyIndex;
     std::vector<std::unordered_map<std::string, std::size_t>> valueIndex;
+    return Parse(text, keys, keyIndex, valueIndex);
+}
+
+bool RegFileRegistry::Parse(std::string_view text, std::vector<Key>& keys,
+                            std::unordered_map<std::string, std::size_t>& keyIndex,
+                            std::vector<std::unordered_map<std::string, std::size_t>>& valueIndex)
+{
+    keys.clear();
+    keyIndex.clear();
+    valueIndex.clear();
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    // The indexes of the keys and of each key's values by folded name keep the parse linear
+    // in the size of the file.
     bool sound = true;
     bool first = true;
     std::size_t current = kNoKey;

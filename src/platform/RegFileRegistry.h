@@ -77,6 +77,10 @@ public:
 private:
     static constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
 
+    // Parse, keeping the indexes it builds for the registry's own lookups.
+    static bool Parse(std::string_view text, std::vector<Key>& keys,
+                      std::unordered_map<std::string, std::size_t>& keyIndex,
+                      std::vector<std::unordered_map<std::string, std::size_t>>& valueIndex);
     void LoadFile();
     void SetAside();
     void Save() const;
