@@ -1,6 +1,10 @@
 #include "IniFile.h"
 
-#include <fstream>
+#include "Errors.h"
+#include "RegularFile.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace ondrix {
 
@@ -128,17 +132,22 @@ IniFile IniFile::Parse(std::string_view text)
 IniFile IniFile::Load(const std::string& path)
 {
     IniFile file;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return file;
+    FileHandle in;
+    try {
+        in = OpenRegularFile(path, kMaxTextFileBytes);
+    } catch (const FileError&) {
+        return file; // missing, not a regular file or too large: read as empty
+    }
     IniParser parser(file.m_values);
     std::string buffer(64 * 1024, '\0');
-    while (in) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto got = in.gcount();
-        if (got <= 0)
+    // The bound holds for a file that grows while it is read, too.
+    for (std::uint64_t left = kMaxTextFileBytes; left > 0;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), left));
+        const std::size_t got = std::fread(buffer.data(), 1, want, in.get());
+        if (got == 0)
             break;
-        parser.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        parser.Feed(std::string_view(buffer.data(), got));
+        left -= got;
     }
     parser.Finish();
     return file;

@@ -11,7 +11,8 @@ namespace ondrix {
 // inside a section are values, section and key names match in any letter case, blanks around
 // key and value are dropped, a value in matching single or double quotes loses them, at most
 // 2047 characters of a value are kept, and every other line is ignored. The first of two
-// equal keys in a section wins. A missing or unreadable file is an empty file.
+// equal keys in a section wins. A missing or unreadable file is an empty file, and so is
+// anything that is not a regular file (a pipe, a device) or is larger than kMaxTextFileBytes.
 class IniFile
 {
 public:

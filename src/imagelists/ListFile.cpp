@@ -2,28 +2,14 @@
 
 #include "core/AtomicFile.h"
 #include "core/Errors.h"
+#include "core/RegularFile.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <limits>
-#include <memory>
 
 namespace ondrix {
 
 namespace {
-
-[[noreturn]] void FailRead(const std::string& path, const std::string& why)
-{
-    throw FileError("Cannot read the list file \"" + path + "\": " + why);
-}
-
-struct FileCloser
-{
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 char LowerAscii(char c)
 {
@@ -68,24 +54,7 @@ std::string JoinListLines(const std::vector<std::string>& lines)
 
 std::string ReadListFileBytes(const std::string& path)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        FailRead(path, "it is a folder");
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        FailRead(path, std::strerror(errno));
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        bytes.append(buffer, got);
-        if (got < sizeof buffer) {
-            if (std::ferror(file.get()))
-                FailRead(path, "reading failed");
-            break;
-        }
-    }
-    return bytes;
+    return ReadRegularFile(path, kMaxListFileBytes, "list file");
 }
 
 std::vector<std::string> ReadListLines(const std::string& path)

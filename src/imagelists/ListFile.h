@@ -15,7 +15,8 @@ std::vector<std::string> SplitListLines(std::string_view bytes);
 // Every line followed by CR LF; no lines give no bytes.
 std::string JoinListLines(const std::vector<std::string>& lines);
 
-// The bytes of a list file, read at once. Throws FileError naming the file.
+// The bytes of a list file, read at once. Throws FileError naming the file, also when it is
+// not a regular file or larger than kMaxListFileBytes.
 std::string ReadListFileBytes(const std::string& path);
 
 // Reads the whole list file at once. Throws FileError naming the file when it cannot be read.

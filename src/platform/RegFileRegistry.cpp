@@ -2,14 +2,14 @@
 
 #include "core/AtomicFile.h"
 #include "core/Errors.h"
+#include "core/RegularFile.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 
 #ifndef _WIN32
@@ -38,6 +38,22 @@ bool SameName(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+// The name in one letter case, for the indexes.
+std::string Folded(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded)
+        c = Lower(c);
+    return folded;
+}
+
+std::string FoldedKey(Hive hive, std::string_view name)
+{
+    std::string folded = Folded(name);
+    folded.insert(folded.begin(), static_cast<char>('0' + static_cast<int>(hive)));
+    return folded;
 }
 
 // A sub-key of parent, at any depth.
@@ -86,6 +102,13 @@ bool TakeQuoted(std::string_view& text, std::string& out)
     if (text.empty() || text.front() != '"')
         return false;
     out.clear();
+    // Most strings hold no escape: taken at once.
+    const auto end = text.find_first_of("\\\"", 1);
+    if (end != std::string_view::npos && text[end] == '"') {
+        out.assign(text.substr(1, end - 1));
+        text.remove_prefix(end + 1);
+        return true;
+    }
     std::size_t i = 1;
     while (i < text.size()) {
         const char c = text[i];
@@ -237,21 +260,31 @@ void RegFileRegistry::LoadFile()
     const auto status = fs::status(m_path, ec);
     if (ec || !fs::exists(status))
         return;
-    // Something else in the file's place (a folder) is not ours to move; writes will fail.
+    // Something else in the file's place (a folder, a pipe) is not ours to move or to read.
     if (!fs::is_regular_file(status))
         return;
     std::string text;
-    std::ifstream in(m_path, std::ios::binary);
-    std::ostringstream content;
-    // An empty file fails the copy as well; it has no header and counts as damaged.
-    const bool readable = in.is_open() && static_cast<bool>(content << in.rdbuf());
-    text = std::move(content).str();
-    std::vector<Key> keys;
-    if (readable && Parse(text, keys)) {
-        m_keys = std::move(keys);
-        return;
+    bool readable = true;
+    try {
+        text = ReadRegularFile(m_path, kMaxSettingsFileBytes, "settings file");
+    } catch (const FileError&) {
+        readable = false;
     }
+    // An empty file has no header and counts as damaged.
+    const bool sound = Parse(text, m_keys, m_keyIndex, m_valueIndex) && readable;
+    if (sound)
+        return;
+    // The values that could be read stay; the damaged original is kept aside for the user,
+    // and the file gets the sound values at once, so that a start that writes nothing
+    // does not lose them.
     SetAside();
+    if (m_damagedPath.empty())
+        return;
+    try {
+        Save();
+    } catch (const FileError&) {
+        // The next write reports it.
+    }
 }
 
 void RegFileRegistry::SetAside()
@@ -271,11 +304,25 @@ void RegFileRegistry::SetAside()
 
 bool RegFileRegistry::Parse(std::string_view text, std::vector<Key>& keys)
 {
+    std::unordered_map<std::string, std::size_t> keyIndex;
+    std::vector<std::unordered_map<std::string, std::size_t>> valueIndex;
+    return Parse(text, keys, keyIndex, valueIndex);
+}
+
+bool RegFileRegistry::Parse(std::string_view text, std::vector<Key>& keys,
+                            std::unordered_map<std::string, std::size_t>& keyIndex,
+                            std::vector<std::unordered_map<std::string, std::size_t>>& valueIndex)
+{
     keys.clear();
+    keyIndex.clear();
+    valueIndex.clear();
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
+    // The indexes of the keys and of each key's values by folded name keep the parse linear
+    // in the size of the file.
+    bool sound = true;
     bool first = true;
-    Key* current = nullptr;
+    std::size_t current = kNoKey;
     while (!text.empty() || first) {
         const auto end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -283,37 +330,43 @@ bool RegFileRegistry::Parse(std::string_view text, std::vector<Key>& keys)
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (first) {
-            if (line != kHeader)
-                return false;
             first = false;
-            continue;
+            if (line == kHeader)
+                continue;
+            sound = false; // and the line is read as any other
         }
         line = TrimBlanks(line);
         if (line.empty() || line.front() == ';')
             continue;
         if (line.front() == '[') {
             Key key;
-            if (!ParseSection(line, key))
-                return false;
-            auto same = std::find_if(keys.begin(), keys.end(), [&](const Key& k) {
-                return k.hive == key.hive && SameName(k.name, key.name);
-            });
-            current = same != keys.end() ? &*same : &keys.emplace_back(std::move(key));
+            if (!ParseSection(line, key)) {
+                // The values below belong to a key we do not know.
+                sound = false;
+                current = kNoKey;
+                continue;
+            }
+            const auto [found, added] = keyIndex.try_emplace(FoldedKey(key.hive, key.name), keys.size());
+            if (added) {
+                keys.push_back(std::move(key));
+                valueIndex.emplace_back();
+            }
+            current = found->second;
             continue;
         }
-        if (line.front() != '"' && line.front() != '@')
-            return false;
         Value value;
-        if (current == nullptr || !ParseValue(line, value))
-            return false;
-        auto same = std::find_if(current->values.begin(), current->values.end(),
-                                 [&](const Value& v) { return SameName(v.name, value.name); });
-        if (same != current->values.end())
-            *same = std::move(value);
+        if (current == kNoKey || (line.front() != '"' && line.front() != '@') || !ParseValue(line, value)) {
+            sound = false;
+            continue;
+        }
+        std::vector<Value>& values = keys[current].values;
+        const auto [found, added] = valueIndex[current].try_emplace(Folded(value.name), values.size());
+        if (added)
+            values.push_back(std::move(value));
         else
-            current->values.push_back(std::move(value));
+            values[found->second] = std::move(value);
     }
-    return true;
+    return sound;
 }
 
 std::string RegFileRegistry::Serialize(const std::vector<Key>& keys)
@@ -354,57 +407,65 @@ void RegFileRegistry::Save() const
     WriteFileAtomically(m_path, Serialize(m_keys), true);
 }
 
-RegFileRegistry::Key* RegFileRegistry::FindKey(Hive hive, std::string_view key)
+void RegFileRegistry::BuildIndex()
 {
-    for (Key& k : m_keys) {
-        if (k.hive == hive && SameName(k.name, key))
-            return &k;
+    m_keyIndex.clear();
+    m_valueIndex.clear();
+    m_valueIndex.resize(m_keys.size());
+    for (std::size_t k = 0; k < m_keys.size(); ++k) {
+        m_keyIndex.try_emplace(FoldedKey(m_keys[k].hive, m_keys[k].name), k);
+        IndexValues(k);
     }
-    return nullptr;
 }
 
-const RegFileRegistry::Key* RegFileRegistry::FindKey(Hive hive, std::string_view key) const
+void RegFileRegistry::IndexValues(std::size_t key)
 {
-    for (const Key& k : m_keys) {
-        if (k.hive == hive && SameName(k.name, key))
-            return &k;
-    }
-    return nullptr;
+    auto& index = m_valueIndex[key];
+    index.clear();
+    const std::vector<Value>& values = m_keys[key].values;
+    for (std::size_t v = 0; v < values.size(); ++v)
+        index.try_emplace(Folded(values[v].name), v);
+}
+
+std::size_t RegFileRegistry::FindKey(Hive hive, std::string_view key) const
+{
+    const auto found = m_keyIndex.find(FoldedKey(hive, key));
+    return found == m_keyIndex.end() ? kNoKey : found->second;
 }
 
 RegFileRegistry::Key& RegFileRegistry::KeyForWriting(Hive hive, const std::string& key)
 {
     CheckKeyName(key);
-    if (Key* found = FindKey(hive, key))
-        return *found;
+    if (const std::size_t found = FindKey(hive, key); found != kNoKey)
+        return m_keys[found];
+    m_keyIndex.emplace(FoldedKey(hive, key), m_keys.size());
+    m_valueIndex.emplace_back();
     return m_keys.emplace_back(Key{hive, key, {}});
 }
 
 const RegFileRegistry::Value* RegFileRegistry::FindValue(Hive hive, std::string_view key,
                                                          std::string_view name) const
 {
-    const Key* k = FindKey(hive, key);
-    if (k == nullptr)
+    const std::size_t k = FindKey(hive, key);
+    if (k == kNoKey)
         return nullptr;
-    for (const Value& v : k->values) {
-        if (SameName(v.name, name))
-            return &v;
-    }
-    return nullptr;
+    const auto found = m_valueIndex[k].find(Folded(name));
+    return found == m_valueIndex[k].end() ? nullptr : &m_keys[k].values[found->second];
 }
 
 void RegFileRegistry::SetValue(Hive hive, const std::string& key, const std::string& name, Value value)
 {
     Key& k = KeyForWriting(hive, key);
+    auto& index = m_valueIndex[static_cast<std::size_t>(&k - m_keys.data())];
     value.name = RegistryString(name);
-    auto same = std::find_if(k.values.begin(), k.values.end(),
-                             [&](const Value& v) { return SameName(v.name, value.name); });
-    if (same != k.values.end()) {
-        // The name keeps the spelling it was first written with, as in the registry.
-        value.name = same->name;
-        *same = std::move(value);
-    } else {
+    const auto [found, added] = index.try_emplace(Folded(value.name), k.values.size());
+    if (added) {
         k.values.push_back(std::move(value));
+    } else {
+        // The name keeps the spelling it was first written with, as in the registry.
+        Value& same = k.values[found->second];
+        value.name = same.name;
+        same = std::move(value);
     }
     Save();
 }
@@ -455,12 +516,15 @@ void RegFileRegistry::WriteDword(Hive hive, const std::string& key, const std::s
 
 void RegFileRegistry::DeleteValue(Hive hive, const std::string& key, const std::string& name)
 {
-    Key* found = FindKey(hive, key);
-    if (found == nullptr)
+    const std::size_t found = FindKey(hive, key);
+    if (found == kNoKey)
         return;
-    const auto removed = std::erase_if(found->values, [&](const Value& v) { return SameName(v.name, name); });
-    if (removed > 0)
-        Save();
+    const auto removed =
+        std::erase_if(m_keys[found].values, [&](const Value& v) { return SameName(v.name, name); });
+    if (removed == 0)
+        return;
+    IndexValues(found);
+    Save();
 }
 
 void RegFileRegistry::DeleteKey(Hive hive, const std::string& key)
@@ -468,8 +532,10 @@ void RegFileRegistry::DeleteKey(Hive hive, const std::string& key)
     const auto removed = std::erase_if(m_keys, [&](const Key& k) {
         return k.hive == hive && (SameName(k.name, key) || IsBelow(k.name, key));
     });
-    if (removed > 0)
-        Save();
+    if (removed == 0)
+        return;
+    BuildIndex();
+    Save();
 }
 
 } // namespace ondrix

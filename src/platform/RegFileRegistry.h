@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace ondrix {
@@ -25,8 +26,9 @@ namespace ondrix {
 // match in any letter case; keys and values keep the order in which they were first
 // written. Every change rewrites the whole file atomically.
 //
-// A file that cannot be read as this format is moved aside to "<path>.damaged" (or
-// ".damaged-1", ".damaged-2", ... when taken) and the registry starts empty.
+// A file with lines that cannot be read as this format (or that cannot be read at all) is
+// moved aside to "<path>.damaged" (or ".damaged-1", ".damaged-2", ... when taken); the
+// registry keeps every value that could be read and writes them to a new file at once.
 class RegFileRegistry final : public Registry
 {
 public:
@@ -66,16 +68,25 @@ public:
         std::vector<Value> values;
     };
 
-    // The file text of these keys, and the keys of a file text (false when it is damaged).
+    // The file text of these keys, and the keys of a file text. Parse keeps every value it
+    // can read, skipping only the lines it cannot, and returns false when there were any
+    // (a missing header counts as one). Linear in the size of the text.
     static std::string Serialize(const std::vector<Key>& keys);
     static bool Parse(std::string_view text, std::vector<Key>& keys);
 
 private:
+    static constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+
+    // Parse, keeping the indexes it builds for the registry's own lookups.
+    static bool Parse(std::string_view text, std::vector<Key>& keys,
+                      std::unordered_map<std::string, std::size_t>& keyIndex,
+                      std::vector<std::unordered_map<std::string, std::size_t>>& valueIndex);
     void LoadFile();
     void SetAside();
     void Save() const;
-    Key* FindKey(Hive hive, std::string_view key);
-    const Key* FindKey(Hive hive, std::string_view key) const;
+    void BuildIndex();
+    void IndexValues(std::size_t key);
+    std::size_t FindKey(Hive hive, std::string_view key) const;
     Key& KeyForWriting(Hive hive, const std::string& key);
     const Value* FindValue(Hive hive, std::string_view key, std::string_view name) const;
     void SetValue(Hive hive, const std::string& key, const std::string& name, Value value);
@@ -83,6 +94,9 @@ private:
     std::string m_path;
     std::string m_damagedPath;
     std::vector<Key> m_keys;
+    // Where each key is in m_keys, by hive and folded name; per key, where each value is.
+    std::unordered_map<std::string, std::size_t> m_keyIndex;
+    std::vector<std::unordered_map<std::string, std::size_t>> m_valueIndex;
 };
 
 } // namespace ondrix

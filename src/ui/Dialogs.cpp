@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "core/DisplayText.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -68,24 +70,27 @@ void ShowError(QWidget* parent, const QString& text)
 
 void ShowError(QWidget* parent, const QString& text, const QString& caption)
 {
+    // An error built around a path of megabytes would take the box seconds to lay out.
+    const QString shown = QString::fromStdString(ShortenForDisplay(text.toStdString()));
     if (g_recording) {
-        RecordedMessages().append(text);
+        RecordedMessages().append(shown);
         return;
     }
-    if (PrintedInstead(text))
+    if (PrintedInstead(shown))
         return;
-    QMessageBox::critical(parent, caption, text);
+    QMessageBox::critical(parent, caption, shown);
 }
 
 void ShowInformation(QWidget* parent, const QString& text)
 {
+    const QString shown = QString::fromStdString(ShortenForDisplay(text.toStdString()));
     if (g_recording) {
-        RecordedMessages().append(text);
+        RecordedMessages().append(shown);
         return;
     }
-    if (PrintedInstead(text))
+    if (PrintedInstead(shown))
         return;
-    QMessageBox::information(parent, QString::fromUtf8(kMessageCaption), text);
+    QMessageBox::information(parent, QString::fromUtf8(kMessageCaption), shown);
 }
 
 void EndModalBoxes()

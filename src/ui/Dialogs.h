@@ -13,6 +13,7 @@ inline constexpr const char* kMessageCaption = "Ondrix 2.00";
 // blocks: every message is then kept in RecordedMessages() instead of being shown.
 namespace Dialogs {
 
+// Over-long texts keep their two ends (ShortenForDisplay).
 void ShowError(QWidget* parent, const QString& text);
 void ShowError(QWidget* parent, const QString& text, const QString& caption);
 void ShowInformation(QWidget* parent, const QString& text);

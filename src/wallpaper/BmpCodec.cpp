@@ -1,6 +1,7 @@
 #include "BmpCodec.h"
 
 #include "Picture.h"
+#include "core/RegularFile.h"
 
 #include <array>
 #include <bit>
@@ -78,6 +79,12 @@ struct Header
 };
 
 constexpr const char* kTruncatedHeader = "the file ends inside its header";
+
+// RLE pixels that an encoder writes row by row come to at most 127.5 pixels a byte (runs of
+// 255 in two bytes); a picture claiming far more for its bytes is mostly made of nothing and
+// would cost memory out of all proportion to the file. Small pictures are always read.
+constexpr std::uint64_t kMaxRlePixelsPerByte = 1024;
+constexpr std::uint64_t kRlePixelsAlwaysRead = std::uint64_t{1} << 20;
 
 // Reads the file header and the bitmap header up to the sizes, the format and the masks.
 Header ReadHeader(const Bytes& in, const std::string& name)
@@ -351,6 +358,15 @@ Bitmap DecodeBmp(std::span<const std::uint8_t> bytes, const std::string& fileNam
         if (needed > bytes.size() - h.pixelOffset)
             Fail(fileName, "the file ends inside its pixels");
     }
+    if (h.compression == kBiRle8 || h.compression == kBiRle4) {
+        const std::uint64_t pixels =
+            static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
+        const std::uint64_t data = bytes.size() - h.pixelOffset;
+        if (pixels > kRlePixelsAlwaysRead && pixels / kMaxRlePixelsPerByte > data)
+            Fail(fileName, std::to_string(data) +
+                               " bytes of compressed pixels are too few for a picture of " +
+                               std::to_string(h.width) + " x " + std::to_string(h.height));
+    }
     const Palette palette = ReadPalette(in, h);
     Bitmap bitmap(static_cast<int>(h.width), static_cast<int>(h.height), fileName);
     if (h.compression == kBiRle8 || h.compression == kBiRle4)
@@ -395,11 +411,9 @@ PictureSize ReadBmpSize(const std::string& path)
 {
     // The width and height of every header kind end by byte 26.
     std::array<std::uint8_t, 26> head{};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileError("Cannot open the file \"" + path + "\".");
-    in.read(reinterpret_cast<char*>(head.data()), head.size());
-    return BmpSize(std::span<const std::uint8_t>(head.data(), static_cast<std::size_t>(in.gcount())), path);
+    const FileHandle file = OpenRegularFile(path, kMaxPictureFileBytes, "picture");
+    const std::size_t got = std::fread(head.data(), 1, head.size(), file.get());
+    return BmpSize(std::span<const std::uint8_t>(head.data(), got), path);
 }
 
 void WriteBmp(const Bitmap& bitmap, const std::string& path)

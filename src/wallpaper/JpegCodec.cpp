@@ -1,10 +1,12 @@
 #include "JpegCodec.h"
 
 #include "Picture.h"
+#include "core/RegularFile.h"
 
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <jerror.h>
@@ -21,6 +23,14 @@ constexpr long kMaxWarnings = 100;
 // has anywhere near this many.
 constexpr int kMaxScans = 500;
 constexpr long kMaxDecoderMemory = 1024L * 1024 * 1024;
+// A header may claim any size; the picture data must then be there. Even a picture of one
+// flat colour needs at least a bit or two for every 8 x 8 block with Huffman coding, about
+// 500 pixels a byte at the very best; arithmetic coding may come near a hundred times that.
+// Far beyond these, the data is missing or damaged, and decoding it would only allocate a
+// frame of garbage. Small pictures are always read.
+constexpr std::uint64_t kMaxHuffmanPixelsPerByte = 4096;
+constexpr std::uint64_t kMaxArithmeticPixelsPerByte = 65536;
+constexpr std::uint64_t kPixelsAlwaysRead = std::uint64_t{1} << 20;
 
 // libjpeg's error handler, which would end the process, is replaced by one that jumps back
 // into the step that called libjpeg; that step returns false and its caller throws.
@@ -229,6 +239,17 @@ PictureSize HeaderSize(const Decompressor& d)
     return {static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height)};
 }
 
+void CheckDataForSize(const Decompressor& d, std::size_t bytes, const std::string& fileName)
+{
+    const std::uint64_t pixels = std::uint64_t{d.info.image_width} * d.info.image_height;
+    const std::uint64_t ratio = d.info.arith_code ? kMaxArithmeticPixelsPerByte : kMaxHuffmanPixelsPerByte;
+    if (pixels > kPixelsAlwaysRead && pixels / ratio > bytes)
+        throw DecodeError("The picture \"" + fileName + "\" cannot be read as a JPEG picture: its " +
+                          std::to_string(bytes) + " bytes are too few for a picture of " +
+                          std::to_string(d.info.image_width) + " x " + std::to_string(d.info.image_height) +
+                          "; the file is damaged or cut short.");
+}
+
 } // namespace
 
 int JpegScaleFor(PictureSize full, int targetWidth, int targetHeight)
@@ -255,9 +276,7 @@ PictureSize JpegSize(std::span<const std::uint8_t> bytes, const std::string& fil
 
 PictureSize ReadJpegSize(const std::string& path)
 {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file)
-        throw FileError("Cannot open the file \"" + path + "\".");
+    const FileHandle file = OpenRegularFile(path, kMaxPictureFileBytes, "picture");
     Decompressor d;
     if (!CreateStep(&d) || !ReadHeaderStep(&d, nullptr, 0, file.get()))
         Fail(d, path);
@@ -273,6 +292,9 @@ Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes, const std::string& fileNa
     const int scale = JpegScaleFor(HeaderSize(d), targetWidth, targetHeight);
     if (!PrepareStep(&d, scale))
         Fail(d, fileName);
+    // Nothing of the frame is allocated before both checks.
+    CheckBitmapSize(d.info.output_width, d.info.output_height, fileName);
+    CheckDataForSize(d, bytes.size(), fileName);
     Bitmap bitmap(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height), fileName);
     std::vector<std::uint8_t> cmykRow;
     if (d.info.out_color_space == JCS_CMYK)

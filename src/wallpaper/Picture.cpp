@@ -2,10 +2,9 @@
 
 #include "BmpCodec.h"
 #include "JpegCodec.h"
+#include "core/RegularFile.h"
 
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 
 namespace ondrix {
 
@@ -26,21 +25,7 @@ PictureKind PictureKindOf(const std::string& path)
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw FileError("Cannot open the file \"" + path + "\": it is a folder.");
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        throw FileError("Cannot open the file \"" + path + "\".");
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        throw FileError("Cannot read the file \"" + path + "\".");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    if (in.gcount() != size)
-        throw FileError("Cannot read the file \"" + path + "\".");
-    return bytes;
+    return ReadRegularFileBytes(path, kMaxPictureFileBytes, "picture");
 }
 
 PictureSize ReadPictureSize(const std::string& path, PictureKind kind)

@@ -19,7 +19,8 @@ enum class PictureKind
 // ".BMP" is a bitmap, ".JPG" and ".JPEG" are JPEG pictures, anything else is Other.
 PictureKind PictureKindOf(const std::string& path);
 
-// The whole file; FileError naming the file when it cannot be read.
+// The whole file; FileError naming the file when it cannot be read, is not a regular file
+// or is larger than kMaxPictureFileBytes.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 // The pixel size of a BMP or JPEG file read from its header only; DecodeError when the

@@ -126,11 +126,14 @@ TEST_F(OptionsTest, DamagedSettingsKeepTheUsersFirstRunList)
     std::ofstream(RegPath(), std::ios::binary)
         << "Windows Registry Editor Version "
            "5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Ondrix2\\Options]\n"
-           "\"firstrun\"=dword:000000000001\n\n";
+           "\"cImg\"=\"/home/user/a.jpg\"\n\"firstrun\"=dword:000000000001\n\"ilMin\"=dword:0000000f\n\n";
     TOptions options;
     RegFileRegistry registry(RegPath());
     ASSERT_FALSE(registry.DamagedFilePath().empty());
     LoadOptions(options, AppDir(), registry, m_hook, true);
+    // Every value that could be read is kept; only the damaged line is lost.
+    EXPECT_EQ(options.cImg, "/home/user/a.jpg");
+    EXPECT_EQ(options.ilMin, 15);
     EXPECT_TRUE(options.FirstRun);
     EXPECT_EQ(m_hook.calls, 1);
     std::ifstream in(ListPath(), std::ios::binary);

@@ -1,11 +1,13 @@
 #include "core/IniFile.h"
 
+#include "core/RegularFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
+#include <sys/stat.h>
 
 namespace ondrix {
 namespace {
@@ -134,12 +136,21 @@ TEST(IniFileTest, HostileInputIsReadWithoutHarm)
 
     // A file of one enormous line and one of very many lines are read in reasonable time.
     test::TempDir dir;
-    const auto oneLine = dir.Write("one.ini", "[s]\nk=" + std::string(20 * 1024 * 1024, 'z'));
+    const auto oneLine = dir.Write("one.ini", "[s]\nk=" + std::string(12 * 1024 * 1024, 'z'));
     const auto manyLines = dir.Write("many.ini", "[s]\n" + std::string(4 * 1024 * 1024, '\n') + "k=v\n");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(IniFile::Load(oneLine.string()).Read("s", "k").size(), IniFile::kMaxValueLength);
     EXPECT_EQ(IniFile::Load(manyLines.string()).Read("s", "k"), "v");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+    // Past the bound of text files a file is not read at all; nor are pipes and devices,
+    // which would block or never end.
+    const auto huge = dir.Write("huge.ini", "[s]\nk=v\n" + std::string(kMaxTextFileBytes, ';'));
+    EXPECT_EQ(IniFile::Load(huge.string()).Read("s", "k", "-"), "-");
+    EXPECT_EQ(IniFile::Load("/dev/zero").Read("s", "k", "-"), "-");
+    const std::string fifo = (dir.path() / "pipe.lng").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(IniFile::Load(fifo).Read("s", "k", "-"), "-");
 
     // Binary junk: nothing to read, nothing breaks.
     std::string junk;

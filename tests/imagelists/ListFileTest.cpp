@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <sys/stat.h>
 
 namespace ondrix {
 namespace {
@@ -54,6 +58,28 @@ TEST(ListFileTest, ReadingAMissingFileOrAFolderNamesTheFile)
         EXPECT_NE(std::string(error.what()).find(missing), std::string::npos);
     }
     EXPECT_THROW(ReadListLines(dir.str()), FileError);
+}
+
+TEST(ListFileTest, PipesDevicesAndHugeFilesAreRefusedWithoutWaiting)
+{
+    test::TempDir dir;
+    const std::string fifo = (dir.path() / "pipe.lst").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        try {
+            ReadListLines(path);
+            FAIL() << "no error for " << path;
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find("list file \"" + path + "\": it is not a regular file"),
+                      std::string::npos)
+                << error.what();
+        }
+    }
+    // A sparse file of 64 MiB and one byte takes no room on the disk but is past the bound.
+    const std::string huge = (dir.path() / "huge.lst").string();
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, (std::uintmax_t{64} << 20) + 1);
+    EXPECT_THROW(ReadListFileBytes(huge), FileError);
 }
 
 TEST(ListFileTest, WritingIntoAMissingFolderFails)

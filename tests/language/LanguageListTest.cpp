@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace ondrix {
 namespace {
@@ -115,6 +117,27 @@ TEST_F(LanguageListTest, MissingOrEmptyFolderAddsNothingAndListIsAppendedTo)
     Lng("new.lng", "[LANGUAGE_NAME]\nname=New\n");
     ScanLanguages(Folder(), AppDir(), list);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Old", "New"}));
+}
+
+TEST_F(LanguageListTest, PipesAndDevicesAmongTheLanguagesAreSkippedWithoutWaiting)
+{
+    Lng("english.lng", "[LANGUAGE_NAME]\nname=English\n");
+    std::filesystem::create_directories(Folder());
+    // A pipe nobody writes to blocks an open for good; /dev/zero never ends.
+    ASSERT_EQ(::mkfifo((Folder() + "/pipe.lng").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", Folder() + "/zero.lng");
+    EXPECT_EQ(Names(Scan()), std::vector<std::string>{"English"});
+
+    // The stored language file may be one of them as well: it reads as a missing file.
+    TLanguage missing;
+    missing.Load(Folder() + "/missing.lng");
+    for (const char* name : {"/pipe.lng", "/zero.lng"}) {
+        TLanguage language;
+        language.Caption = "before";
+        language.Load(Folder() + name);
+        EXPECT_EQ(language.Caption, "");
+        EXPECT_EQ(language.Texts, missing.Texts);
+    }
 }
 
 TEST(ShippedLanguagesTest, EveryShippedFileIsListedWithAnExistingFlag)

@@ -375,21 +375,9 @@ TEST(KdeDesktopWallpaper, WritesThroughGdbusAndChecksTheResult)
     EXPECT_THROW(kde2.Read(), PlatformError);
 }
 
-class FakeChildren final : public ChildProcesses
+// What the children did; kept by the test, so that it outlives the backend that owns the fake.
+struct ChildRecord
 {
-public:
-    int Start(const std::vector<std::string>& argv) override
-    {
-        started.push_back(argv);
-        running.insert(nextPid);
-        return nextPid++;
-    }
-    bool Running(int pid) override { return running.count(pid) > 0 && !dieAtOnce; }
-    void Stop(int pid) override
-    {
-        running.erase(pid);
-        stopped.push_back(pid);
-    }
     std::vector<std::vector<std::string>> started;
     std::set<int> running;
     std::vector<int> stopped;
@@ -397,14 +385,34 @@ public:
     bool dieAtOnce = false;
 };
 
+class FakeChildren final : public ChildProcesses
+{
+public:
+    explicit FakeChildren(ChildRecord& record) : m_record(record) {}
+    int Start(const std::vector<std::string>& argv) override
+    {
+        m_record.started.push_back(argv);
+        m_record.running.insert(m_record.nextPid);
+        return m_record.nextPid++;
+    }
+    bool Running(int pid) override { return m_record.running.count(pid) > 0 && !m_record.dieAtOnce; }
+    void Stop(int pid) override
+    {
+        m_record.running.erase(pid);
+        m_record.stopped.push_back(pid);
+    }
+
+private:
+    ChildRecord& m_record;
+};
+
 TEST(WlrootsDesktopWallpaper, ReplacesItsSwaybgChild)
 {
     FakeCommandRunner runner;
     runner.installed = {"swaybg"};
-    auto owned = std::make_unique<FakeChildren>();
-    FakeChildren& children = *owned;
+    ChildRecord children;
     {
-        WlrootsDesktopWallpaper wlroots(runner, false, std::move(owned));
+        WlrootsDesktopWallpaper wlroots(runner, false, std::make_unique<FakeChildren>(children));
         const std::string untouched = wlroots.SaveState();
         wlroots.Write({"/a b.bmp", "1"});
         wlroots.Write({"/a b.bmp", "0"});
@@ -423,9 +431,8 @@ TEST(WlrootsDesktopWallpaper, UsesSwaymsgWithASwaySocket)
 {
     FakeCommandRunner runner;
     runner.installed = {"swaymsg", "swaybg"};
-    auto owned = std::make_unique<FakeChildren>();
-    FakeChildren& children = *owned;
-    WlrootsDesktopWallpaper wlroots(runner, true, std::move(owned));
+    ChildRecord children;
+    WlrootsDesktopWallpaper wlroots(runner, true, std::make_unique<FakeChildren>(children));
     wlroots.Write({"/w/wallpaper.bmp", "1"});
     ASSERT_EQ(runner.calls.size(), 1u);
     EXPECT_EQ(runner.calls[0], (Argv{"swaymsg", "output", "*", "bg", "/w/wallpaper.bmp", "tile"}));

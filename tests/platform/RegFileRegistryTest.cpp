@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <sys/stat.h>
 
 namespace ondrix {
 namespace {
@@ -152,40 +154,126 @@ TEST_F(RegFileRegistryTest, AcceptsCrLfCommentsBomAndDefaultValue)
     EXPECT_EQ(reg.ReadString(Hive::LocalMachine, kKey, "cImg"), "x");
 }
 
-TEST_F(RegFileRegistryTest, DamagedFilesAreSetAsideAndRegistryStartsEmpty)
+TEST_F(RegFileRegistryTest, DamagedFilesAreSetAsideAndEveryReadableValueIsKept)
 {
     const std::string header = "Windows Registry Editor Version 5.00\n\n";
     const std::string section = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Ondrix2\\Options]\n";
-    const std::vector<std::string> damaged = {
-        "",
-        "REGEDIT4\n\n" + section + "\"state\"=dword:00000001\n",
-        header + section + "state=1\n",
-        header + section + "\"state\"=\"bad \\q escape\"\n",
-        header + section + "\"state\"=\"unterminated\n",
-        header + section + "\"state\"=\"trailing\" junk\n",
-        header + section + "\"state\"=dword:1\n",
-        header + section + "\"state\"=dword:0000000g\n",
-        header + section + "\"state\"=dword:000000001\n",
-        header + section + "\"state\"=hex:01,02\n",
-        header + "\"state\"=dword:00000001\n",
-        header + "[HKEY_USERS\\x]\n",
-        header + "[HKEY_LOCAL_MACHINE\\x\n",
-        std::string("Windows Registry Editor Version 5.00\n\0\0\0", 40),
+    // Each damaged file is followed by a sound value of the same key, which must survive.
+    const std::string after = "\n" + section + "\"after\"=\"kept\"\n";
+    struct Case
+    {
+        std::string text;
+        std::optional<std::uint32_t> state; // what the damaged file still gives for "state"
+    };
+    const std::vector<Case> damaged = {
+        {"", std::nullopt},
+        {"REGEDIT4\n\n" + section + "\"state\"=dword:00000001\n" + after, 1},
+        {header + section + "state=1\n" + after, std::nullopt},
+        {header + section + "\"state\"=\"bad \\q escape\"\n" + after, std::nullopt},
+        {header + section + "\"state\"=\"unterminated\n" + after, std::nullopt},
+        {header + section + "\"state\"=\"trailing\" junk\n" + after, std::nullopt},
+        {header + section + "\"state\"=dword:1\n" + after, std::nullopt},
+        {header + section + "\"state\"=dword:0000000g\n" + after, std::nullopt},
+        {header + section + "\"state\"=dword:000000001\n" + after, std::nullopt},
+        {header + section + "\"state\"=hex:01,02\n" + after, std::nullopt},
+        {header + "\"state\"=dword:00000001\n" + after, std::nullopt},
+        // A value under a key of no known hive belongs to no key of ours.
+        {header + "[HKEY_USERS\\x]\n\"state\"=dword:00000001\n" + after, std::nullopt},
+        {header + "[HKEY_LOCAL_MACHINE\\x\n\"state\"=dword:00000001\n" + after, std::nullopt},
+        {std::string("Windows Registry Editor Version 5.00\n\0\0\0", 40) + after, std::nullopt},
+        // One dword of twelve digits among sound values loses only itself.
+        {header + section + "\"state\"=dword:00000003\n\"ilChType\"=dword:000000000001\n" + after, 3},
     };
     for (std::size_t i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
-        WriteFile(damaged[i]);
-        RegFileRegistry reg(RegPath());
-        const std::string expectedAside = RegPath() + (i == 0 ? ".damaged" : ".damaged-" + std::to_string(i));
-        EXPECT_EQ(reg.DamagedFilePath(), expectedAside);
-        EXPECT_EQ(test::ReadFileBytes(expectedAside), damaged[i]);
-        EXPECT_FALSE(fs::exists(RegPath()));
-        EXPECT_FALSE(reg.KeyExists(Hive::LocalMachine, kKey));
-        // The registry works on: the next write makes a new, sound file.
-        reg.WriteDword(Hive::LocalMachine, kKey, "state", 3);
-        EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kKey, "state"), 3u);
+        WriteFile(damaged[i].text);
+        {
+            RegFileRegistry reg(RegPath());
+            const std::string expectedAside =
+                RegPath() + (i == 0 ? ".damaged" : ".damaged-" + std::to_string(i));
+            EXPECT_EQ(reg.DamagedFilePath(), expectedAside);
+            EXPECT_EQ(test::ReadFileBytes(expectedAside), damaged[i].text);
+            EXPECT_EQ(reg.ReadDword(Hive::LocalMachine, kKey, "state"), damaged[i].state);
+            EXPECT_FALSE(reg.ReadDword(Hive::LocalMachine, kKey, "ilChType").has_value());
+            if (i > 0) {
+                EXPECT_EQ(reg.ReadString(Hive::LocalMachine, kKey, "after"), "kept");
+            }
+        }
+        // The settings file now holds the sound values alone, also when nothing was written.
+        RegFileRegistry reopened(RegPath());
+        EXPECT_TRUE(reopened.DamagedFilePath().empty());
+        EXPECT_EQ(reopened.ReadDword(Hive::LocalMachine, kKey, "state"), damaged[i].state);
+        if (i > 0) {
+            EXPECT_EQ(reopened.ReadString(Hive::LocalMachine, kKey, "after"), "kept");
+        }
+        // The registry works on.
+        reopened.WriteDword(Hive::LocalMachine, kKey, "state", 4);
+        EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kKey, "state"), 4u);
         fs::remove(RegPath());
     }
+}
+
+TEST_F(RegFileRegistryTest, ParseSkipsOnlyTheLinesItCannotRead)
+{
+    std::vector<RegFileRegistry::Key> keys;
+    EXPECT_TRUE(RegFileRegistry::Parse("Windows Registry Editor Version 5.00\n", keys));
+    EXPECT_TRUE(keys.empty());
+    EXPECT_FALSE(RegFileRegistry::Parse("[HKEY_CURRENT_USER\\A]\n"
+                                        "\"x\"=dword:00000010\n"
+                                        "garbage\n"
+                                        "[HKEY_CURRENT_USER\\B]\n"
+                                        "\"X\"=\"one\"\n"
+                                        "\"x\"=\"two\"\n"
+                                        "[hkey_current_user\\a]\n"
+                                        "\"y\"=\"in A\"\n",
+                                        keys));
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].name, "A");
+    ASSERT_EQ(keys[0].values.size(), 2u);
+    EXPECT_EQ(keys[0].values[0].dword, 16u);
+    EXPECT_EQ(keys[0].values[1].text, "in A");
+    EXPECT_EQ(keys[1].name, "B");
+    ASSERT_EQ(keys[1].values.size(), 1u);
+    // A later value of the same name replaces the earlier in its place.
+    EXPECT_EQ(keys[1].values[0].text, "two");
+}
+
+TEST_F(RegFileRegistryTest, ManyValuesLoadAndStayFindable)
+{
+    // Large enough that a lookup by scanning would be slow; the load time itself is measured
+    // by the registry benchmark.
+    constexpr int kCount = 20000;
+    std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Big]\n";
+    for (int i = 0; i < kCount; ++i)
+        text += "\"v" + std::to_string(i) + "\"=dword:" + (i % 2 ? "0000000a" : "00000001") + "\n";
+    WriteFile(text);
+    RegFileRegistry reg(RegPath());
+    EXPECT_TRUE(reg.DamagedFilePath().empty());
+    EXPECT_EQ(reg.ReadDword(Hive::LocalMachine, "big", "V0"), 1u);
+    EXPECT_EQ(reg.ReadDword(Hive::LocalMachine, "BIG", "v19999"), 10u);
+    EXPECT_FALSE(reg.ReadDword(Hive::LocalMachine, "Big", "v20000").has_value());
+    reg.DeleteValue(Hive::LocalMachine, "Big", "v10");
+    reg.WriteDword(Hive::LocalMachine, "Big", "v19999", 5);
+    reg.WriteDword(Hive::LocalMachine, "Big", "new", 6);
+    RegFileRegistry reopened(RegPath());
+    EXPECT_FALSE(reopened.ReadDword(Hive::LocalMachine, "Big", "v10").has_value());
+    EXPECT_EQ(reopened.ReadDword(Hive::LocalMachine, "Big", "v11"), 10u);
+    EXPECT_EQ(reopened.ReadDword(Hive::LocalMachine, "Big", "v19999"), 5u);
+    EXPECT_EQ(reopened.ReadDword(Hive::LocalMachine, "Big", "new"), 6u);
+    // The file keeps the order of the values, the new one last.
+    const std::string saved = FileText();
+    EXPECT_LT(saved.find("\"v9\"="), saved.find("\"v11\"="));
+    EXPECT_EQ(saved.rfind("\"new\"=dword:00000006\n\n"), saved.size() - 22);
+}
+
+TEST_F(RegFileRegistryTest, APipeInTheFilesPlaceNeitherHangsNorIsRead)
+{
+    const std::string fifo = RegPath();
+    fs::create_directories(fs::path(fifo).parent_path());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RegFileRegistry onPipe(fifo);
+    EXPECT_TRUE(onPipe.DamagedFilePath().empty());
+    EXPECT_FALSE(onPipe.KeyExists(Hive::LocalMachine, kKey));
 }
 
 TEST_F(RegFileRegistryTest, RewriteIsAtomicAndLeavesNoTemporaryFile)

@@ -475,6 +475,41 @@ TEST(BmpReaderBroken, RleRowsPastThePictureAndEndingEarly)
     ExpectDecodeError(MakeBmp(s), "end too early");
 }
 
+TEST(BmpReaderBroken, RlePicturesMuchLargerThanTheirDataAreRefused)
+{
+    BmpLayout s;
+    s.width = 16384;
+    s.height = 16384;
+    s.bpp = 8;
+    s.compression = 1;
+    s.palette = {kBlack, kRed};
+    s.pixels = {255, 1, 0, 1}; // one run and the end mark: 64 bytes in all
+    ExpectDecodeError(MakeBmp(s), "too few for a picture of 16384 x 16384");
+    s.compression = 2;
+    s.bpp = 4;
+    ExpectDecodeError(MakeBmp(s), "too few");
+
+    // Written row by row, every row one run and its end mark, as encoders do: 24 runs of
+    // 255 and one of 16 for each of the 2000 rows of 6136 pixels, 100 bytes a row.
+    s.compression = 1;
+    s.bpp = 8;
+    s.width = 6136;
+    s.height = 2000;
+    s.pixels.clear();
+    for (int row = 0; row < s.height; ++row) {
+        for (int run = 0; run < 24; ++run)
+            s.pixels.insert(s.pixels.end(), {255, 1});
+        s.pixels.insert(s.pixels.end(), {16, 1, 0, 0});
+    }
+    const Bitmap b = DecodeBmp(MakeBmp(s), kName);
+    EXPECT_EQ(Pixel(b, 6135, 1999), kRed);
+    // A small picture that ends at once is read whatever its ratio: 1024 x 1024 in 4 bytes.
+    s.width = 1024;
+    s.height = 1024;
+    s.pixels = {0, 1};
+    EXPECT_EQ(Pixel(DecodeBmp(MakeBmp(s), kName), 512, 512), kBlack);
+}
+
 TEST(BmpReaderBroken, FormatsWeDoNotRead)
 {
     Bytes b = MakeBmp(Plain24(1, 1));

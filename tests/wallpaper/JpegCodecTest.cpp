@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -168,6 +169,46 @@ TEST(JpegDecodeBroken, HugeDimensionsRefusedBeforeAllocating)
         FAIL() << "no error";
     } catch (const DecodeError& error) {
         EXPECT_NE(std::string(error.what()).find("too large"), std::string::npos) << error.what();
+    }
+}
+
+TEST(JpegDecodeBroken, FrameHeaderFarLargerThanItsDataRefusedBeforeAllocating)
+{
+    std::string jpeg = QuadrantJpeg(64, 64);
+    ASSERT_LT(jpeg.size(), 8000u);
+    const auto sof = jpeg.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    // 65500 x 65500 (0xFFDC); a scaled decode would still be 8188 x 8188.
+    jpeg[sof + 5] = jpeg[sof + 7] = static_cast<char>(0xFF);
+    jpeg[sof + 6] = jpeg[sof + 8] = static_cast<char>(0xDC);
+    EXPECT_EQ(JpegSize(Span(jpeg), kName), (PictureSize{65500, 65500}));
+    for (int target : {0, 1920}) {
+        SCOPED_TRACE(target);
+        try {
+            DecodeJpeg(Span(jpeg), kName, target, target);
+            FAIL() << "no error";
+        } catch (const DecodeError& error) {
+            const std::string message = error.what();
+            if (target > 0) {
+                EXPECT_NE(message.find("too few for a picture of 65500 x 65500"), std::string::npos)
+                    << message;
+            }
+            EXPECT_NE(message.find(kName), std::string::npos) << message;
+        }
+    }
+}
+
+TEST(JpegDecode, FlatPicturesThatCompressBestAreStillRead)
+{
+    // One flat colour is the best case of compression; progressive and grey ones most of all.
+    for (auto kind : {test::JpegKind::Progressive, test::JpegKind::Gray, test::JpegKind::Colour}) {
+        const int components = kind == test::JpegKind::Gray ? 1 : 3;
+        const std::string jpeg = test::EncodeJpeg(
+            3000, 2000, kind, [&](int, int, std::uint8_t* out) { std::fill_n(out, components, 90); }, 10);
+        SCOPED_TRACE(jpeg.size());
+        const Bitmap b = DecodeJpeg(Span(jpeg), kName, 1500, 1000);
+        EXPECT_EQ(b.Size(), (PictureSize{1500, 1000}));
+        EXPECT_TRUE(test::Near(b.Row(500) + 3 * 750, 90, 90, 90));
     }
 }
 

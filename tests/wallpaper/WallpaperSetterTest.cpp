@@ -3,18 +3,22 @@
 #include "TestPictures.h"
 #include "app/options.h"
 #include "core/Errors.h"
+#include "core/RegularFile.h"
 #include "platform/FileDesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
 #include "support/TempDir.h"
 #include "wallpaper/BmpCodec.h"
+#include "wallpaper/Picture.h"
 #include "wallpaper/ResolutionAgent.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace ondrix {
@@ -201,6 +205,37 @@ TEST_F(WallpaperSetterTest, BrokenOrMissingPictureChangesNothing)
 
     EXPECT_EQ(Desktop(), before);
     EXPECT_EQ(test::ReadFileBytes(WorkFile()), workBefore);
+}
+
+TEST_F(WallpaperSetterTest, PipesAndDevicesAsPicturesAreRefusedWithoutWaiting)
+{
+    OneMode(2);
+    m_setter.SetWallpaper(MakeBmp("good.bmp", 30, 20));
+    const Values before = Desktop();
+    const std::string fifo = (m_dir.path() / "pipe.jpg").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", m_dir.path() / "zero.bmp");
+    const std::string zero = (m_dir.path() / "zero.bmp").string();
+    for (const std::string& path : {fifo, zero}) {
+        SCOPED_TRACE(path);
+        try {
+            m_setter.SetWallpaper(path);
+            FAIL() << "no error";
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find("picture \"" + path + "\": it is not a regular file"),
+                      std::string::npos)
+                << error.what();
+        }
+        // Reading the size only, as the lists do, is refused alike.
+        EXPECT_THROW(ReadPictureSize(path, PictureKind::Jpeg), FileError);
+        EXPECT_THROW(ReadPictureSize(path, PictureKind::Bmp), FileError);
+    }
+    // A sparse picture past the bound is refused before it is read.
+    const std::string huge = (m_dir.path() / "huge.bmp").string();
+    std::ofstream(huge).close();
+    fs::resize_file(huge, kMaxPictureFileBytes + 1);
+    EXPECT_THROW(m_setter.SetWallpaper(huge), FileError);
+    EXPECT_EQ(Desktop(), before);
 }
 
 TEST_F(WallpaperSetterTest, MissingWorkFolderFailsWithoutTouchingTheValues)
