@@ -219,7 +219,7 @@ int main(int argc, char** argv)
             return;
         savedItems = CurrentItems(options);
         try {
-            SaveOptions(options, registry);
+            registry.InOneWrite([&] { SaveOptions(options, registry); });
         } catch (const std::exception& error) {
             if (!std::exchange(saveFailureReported, true))
                 OndrixApplication::ReportError(error.what());
@@ -234,6 +234,6 @@ int main(int argc, char** argv)
     // The unpacked themes go before the desktop gets the user's wallpaper back.
     ClearFolder(themeEnvironment.WorkFolder());
     OndrixApplication::Guarded([&] { wallpaperSetter.RestoreUserWallpaper(); });
-    OndrixApplication::Guarded([&] { SaveOptions(options, registry); });
+    OndrixApplication::Guarded([&] { registry.InOneWrite([&] { SaveOptions(options, registry); }); });
     return exitCode;
 }

@@ -70,6 +70,7 @@ void RemoveLeftoverTemporaries(const std::string& appDir, const std::string& set
 {
     RemoveStaleTemporaries(AppPath(appDir, "\\imgLists\\WorkDir\\wallpaper.bmp"));
     RemoveStaleTemporaries(settingsPath);
+    RemoveFilesNamed(AppPath(appDir, "\\imgLists"), IsStoreTemporary);
     RemoveFilesNamed(AppPath(appDir, "\\advThemes_"), IsStoreTemporary);
     RemoveFilesNamed(AppPath(appDir, "\\advThemes_\\Recycled"), IsDescriptionCopy);
 }

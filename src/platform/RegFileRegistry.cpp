@@ -404,7 +404,19 @@ std::string RegFileRegistry::Serialize(const std::vector<Key>& keys)
 
 void RegFileRegistry::Save() const
 {
+    if (m_batchDepth > 0) {
+        m_unsaved = true;
+        return;
+    }
     WriteFileAtomically(m_path, Serialize(m_keys), true);
+}
+
+void RegFileRegistry::EndBatch()
+{
+    if (--m_batchDepth > 0 || !m_unsaved)
+        return;
+    m_unsaved = false;
+    Save();
 }
 
 void RegFileRegistry::BuildIndex()

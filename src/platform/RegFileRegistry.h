@@ -51,6 +51,24 @@ public:
     void DeleteKey(Hive hive, const std::string& key) override;
 
     const std::string& Path() const { return m_path; }
+
+    // Runs work and writes what it changed to the file once, at its end, rather than at each
+    // change: one rewrite instead of one per value, and no mix of old and new values on disk
+    // when the program dies half-way. Changes made before an exception are still written.
+    template <typename Work> void InOneWrite(Work&& work)
+    {
+        ++m_batchDepth;
+        try {
+            work();
+        } catch (...) {
+            try {
+                EndBatch();
+            } catch (...) {
+            }
+            throw;
+        }
+        EndBatch();
+    }
     // Where a damaged file found at construction was moved; empty when there was none.
     const std::string& DamagedFilePath() const { return m_damagedPath; }
 
@@ -84,6 +102,7 @@ private:
     void LoadFile();
     void SetAside();
     void Save() const;
+    void EndBatch();
     void BuildIndex();
     void IndexValues(std::size_t key);
     std::size_t FindKey(Hive hive, std::string_view key) const;
@@ -92,6 +111,8 @@ private:
     void SetValue(Hive hive, const std::string& key, const std::string& name, Value value);
 
     std::string m_path;
+    int m_batchDepth = 0;
+    mutable bool m_unsaved = false;
     std::string m_damagedPath;
     std::vector<Key> m_keys;
     // Where each key is in m_keys, by hive and folded name; per key, where each value is.

@@ -99,10 +99,13 @@ bool ChangeScheduler::PictureModeAtStart() const
     return m_options.state != 0 || m_options.cadvTheme.empty();
 }
 
+// Without a current picture the desktop keeps what it shows: only the commands that switch
+// the program off remove the picture.
 void ChangeScheduler::ShowPicture()
 {
     m_activeDesktop.DisableActiveDesktop();
-    m_wallpaper.SetWallpaper(m_options.cImg);
+    if (!m_options.cImg.empty())
+        m_wallpaper.SetWallpaper(m_options.cImg);
 }
 
 void ChangeScheduler::SetEnabled(bool enabled)
@@ -147,7 +150,8 @@ void ChangeScheduler::Timer4Timer()
         return;
     Change([this] {
         NextPicture();
-        m_wallpaper.SetWallpaper(m_options.cImg);
+        if (!m_options.cImg.empty())
+            m_wallpaper.SetWallpaper(m_options.cImg);
     });
 }
 

@@ -208,7 +208,7 @@ void ImageListsPage::AppendImported(const ImageList& row)
     if (row.Path == m_options.cIList && selected.empty())
         SelectList(index);
     else if (selected == std::vector<int>{index})
-        ShowListEntries(index, false); // its file has just been replaced
+        ShowListEntries(index, true); // its file has just been replaced
 }
 
 void ImageListsPage::pilbRemoveClick()

@@ -44,6 +44,8 @@ TEST(AppFolders, LeftoverTemporariesOfTheWorkFileAndSettingsGo)
     config.Write("Ondrix2.reg.tmp-99", "cut");
     const std::string settings = (config.path() / "Ondrix2.reg").string();
 
+    app.Write("imgLists/trip.lst", "list");
+    app.Write("imgLists/trip.lst.tmp-808", "cut");
     app.Write("advThemes_/Sky.ond", "theme");
     app.Write("advThemes_/Sky.ond.import-4711", "cut");
     app.Write("advThemes_/Sky.ond.tmp-12", "cut");

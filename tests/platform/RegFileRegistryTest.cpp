@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <sys/stat.h>
 
 namespace ondrix {
@@ -323,6 +324,36 @@ TEST(RegFileRegistryPathTest, DefaultPathFollowsXdgConfigHome)
     EXPECT_EQ(RegFileRegistry::DefaultRegistryPath("relative/cfg", "/home/u"),
               "/home/u/.config/Quorvane/Ondrix2.reg");
     EXPECT_EQ(RegFileRegistry::DefaultRegistryPath("/", "/home/u"), "/Quorvane/Ondrix2.reg");
+}
+
+TEST(RegFileRegistryBatch, ChangesReachTheFileOnceAtTheEnd)
+{
+    test::TempDir dir;
+    const std::string path = (dir.path() / "r.reg").string();
+    RegFileRegistry registry(path);
+    registry.WriteString(Hive::LocalMachine, "K", "a", "old");
+    const std::string before = test::ReadFileBytes(path);
+    registry.InOneWrite([&] {
+        registry.WriteString(Hive::LocalMachine, "K", "a", "new");
+        registry.WriteDword(Hive::LocalMachine, "K", "b", 7);
+        registry.InOneWrite([&] { registry.WriteDword(Hive::LocalMachine, "K", "c", 8); });
+        EXPECT_EQ(test::ReadFileBytes(path), before) << "written before the end";
+        EXPECT_EQ(registry.ReadString(Hive::LocalMachine, "K", "a"), "new"); // seen at once in memory
+    });
+    RegFileRegistry again(path);
+    EXPECT_EQ(again.ReadString(Hive::LocalMachine, "K", "a"), "new");
+    EXPECT_EQ(again.ReadDword(Hive::LocalMachine, "K", "c"), 8u);
+
+    // A failure half-way still writes what was changed until then, and goes on up.
+    EXPECT_THROW(registry.InOneWrite([&] {
+        registry.WriteDword(Hive::LocalMachine, "K", "d", 9);
+        throw std::runtime_error("cut short");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(RegFileRegistry(path).ReadDword(Hive::LocalMachine, "K", "d"), 9u);
+    // After the batch each change is written at once again.
+    registry.WriteDword(Hive::LocalMachine, "K", "e", 10);
+    EXPECT_EQ(RegFileRegistry(path).ReadDword(Hive::LocalMachine, "K", "e"), 10u);
 }
 
 } // namespace

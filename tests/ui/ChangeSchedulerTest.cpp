@@ -211,6 +211,15 @@ private slots:
         QCOMPARE(m_desktop.values, (DesktopWallpaper::Values{"/home/someone/own.bmp", "0"}));
         QVERIFY(Dialogs::RecordedMessages().isEmpty());
 
+        // Nor do the picture timer and switching on in picture mode, with no picture to show.
+        m_options.ilChType = 2;
+        m_scheduler->Timer4Timer();
+        m_scheduler->tbbONOFFPM01Click();
+        m_scheduler->tbbChStateClick(); // to themes: no theme either, so pictures again
+        m_scheduler->tbbChStateClick();
+        QVERIFY(m_desktop.writes.empty());
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+
         // The command that switches the program off still removes the picture, as before.
         m_scheduler->tbbONOFFPM2Click();
         QCOMPARE(m_desktop.writes, (std::vector<DesktopWallpaper::Values>{{"", "0"}}));
