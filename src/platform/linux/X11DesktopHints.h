@@ -1,0 +1,14 @@
+#pragma once
+
+class QWindow;
+
+namespace ondrix {
+
+// Makes a window of this X11 session a desktop window: _NET_WM_WINDOW_TYPE_DESKTOP, and the
+// states SKIP_TASKBAR, SKIP_PAGER, BELOW and STICKY, on all workspaces. An unmapped window gets
+// the properties (read by the window manager when it maps it); a mapped one gets the state
+// changes the window manager is asked for. Throws PlatformError when Qt does not run on X11 or
+// the server refuses a request.
+void ApplyDesktopWindowHints(QWindow& window);
+
+} // namespace ondrix
