@@ -65,8 +65,10 @@ WebEngineActiveDesktop::WebEngineActiveDesktop(Settings settings, std::function<
 
 WebEngineActiveDesktop::~WebEngineActiveDesktop()
 {
-    // The page goes before its profile.
+    // The pages go before their profile.
     delete m_view.data();
+    for (const QPointer<QWebEngineView>& view : m_dropped)
+        delete view.data();
     delete m_profile;
 }
 
@@ -110,6 +112,8 @@ void WebEngineActiveDesktop::DropView()
     m_view->hide();
     // Later: this may run in an answer of the page itself.
     m_view->deleteLater();
+    std::erase_if(m_dropped, [](const QPointer<QWebEngineView>& view) { return view.isNull(); });
+    m_dropped.push_back(m_view);
     m_view = nullptr;
 }
 
@@ -153,7 +157,8 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
     }
     m_view->load(url);
     m_view->show();
-    if (m_settings.kind == ThemeLayerKind::LiveWindow)
+    if (m_settings.kind == ThemeLayerKind::LiveWindow &&
+        QGuiApplication::platformName() == QLatin1String("xcb"))
         m_view->lower();
     if (!std::exchange(m_reported, true))
         emit layerInUse(m_settings.kind);

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ondrix {
 
@@ -87,6 +88,7 @@ private:
     DesktopWallpaper* m_pictures;
     ThemeProfile* m_profile = nullptr;
     QPointer<QWebEngineView> m_view;
+    std::vector<QPointer<QWebEngineView>> m_dropped; // on their way out, before the profile
     QTimer m_movieWatch;
     QTimer m_moment;
     int m_waitedMs = 0;
