@@ -109,6 +109,7 @@ ThemeProfile::ThemeProfile(const std::filesystem::path& playerRoot, QObject* par
     s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    s->setAttribute(QWebEngineSettings::ShowScrollBars, false); // a desktop has none
     s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
     // Sound follows the page's mute switch; without this a movie could never make any.
     s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
