@@ -1,10 +1,18 @@
 // Shows one theme page as the desktop, as the program does, and prints figures:
-//   ondrix-theme-layer <start page> [seconds] [live|still]
-// "first-movie-ms N": from ShowStartPage to the movie's player holding its movie. The layer
-// then stays for the given seconds (default 10) so that a script can measure its processes.
+//   ondrix-theme-layer <start page> [seconds] [auto|live|still]
+// auto: the layer this desktop and session get; live, still: that one. The still picture goes
+// through this session's picture backend (ONDRIX_DESKTOP forces one), and the desktop's own
+// picture is put back at exit. "first-movie-ms N": from ShowStartPage to the movie's player
+// holding its movie. The layer stays for the given seconds (default 10), so that a script can
+// measure its processes.
+#include "platform/CommandRunner.h"
 #include "platform/DesktopWallpaper.h"
+#include "platform/RegFileRegistry.h"
+#include "platform/linux/DesktopWallpaperFactory.h"
+#include "platform/linux/ThemeLayerFactory.h"
 #include "platform/linux/ThemeScheme.h"
 #include "platform/linux/WebEngineActiveDesktop.h"
+#include "wallpaper/BmpPictureFiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,59 +21,81 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <string>
-
-namespace {
-
-// The still picture is only reported: this tool leaves the real desktop alone.
-class PrintingWallpaper final : public ondrix::DesktopWallpaper
-{
-public:
-    Values Read() override { return {}; }
-    void Write(const Values& values) override { std::printf("still-picture %s\n", values.wallpaper.c_str()); }
-    std::string Name() const override { return "print"; }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ondrix-theme-layer <start page> [seconds] [live|still]\n");
+        std::fprintf(stderr, "usage: ondrix-theme-layer <start page> [seconds] [auto|live|still]\n");
         return 2;
     }
     ondrix::RegisterThemeScheme();
     QApplication app(argc, argv);
     const std::filesystem::path page = std::filesystem::absolute(argv[1]);
     const int seconds = argc > 2 ? std::stoi(argv[2]) : 10;
-    const bool still = argc > 3 && std::string(argv[3]) == "still";
+    const std::string mode = argc > 3 ? argv[3] : "auto";
+    const std::filesystem::path appDir = QCoreApplication::applicationDirPath().toStdString() + "/../Ondrix";
 
-    ondrix::WebEngineActiveDesktop::Settings settings;
-    settings.kind = still ? ondrix::ThemeLayerKind::StillPicture : ondrix::ThemeLayerKind::LiveWindow;
-    settings.workRoot = page.parent_path().parent_path();
-    settings.playerRoot = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / ".." /
-                          "Ondrix" / "ruffle";
-    if (const char* player = std::getenv("ONDRIX_PLAYER_DIR"))
-        settings.playerRoot = player;
-    settings.stillPicture = std::filesystem::temp_directory_path() / "ondrix-theme-layer.bmp";
-    PrintingWallpaper pictures;
-    const auto size = [] {
-        const QRect area = QGuiApplication::primaryScreen()->virtualGeometry();
-        return ondrix::DesktopSize{area.width(), area.height()};
-    };
-    ondrix::WebEngineActiveDesktop layer(settings, size, &pictures);
-    QElapsedTimer clock;
-    QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::movieStarted, [&] {
-        std::printf("first-movie-ms %lld\n", static_cast<long long>(clock.elapsed()));
-        std::fflush(stdout);
-    });
-    QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::failed,
-                     [](const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
-    QTimer::singleShot(0, [&] {
-        clock.start();
-        layer.ShowStartPage(page.string());
-    });
-    QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
-    return QApplication::exec();
+    try {
+        const ondrix::DesktopEnvironment environment = ondrix::DesktopEnvironment::FromProcess();
+        const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "ondrix-theme-layer";
+        std::filesystem::create_directories(scratch);
+        ondrix::RegFileRegistry registry((scratch / "settings.reg").string());
+        ondrix::ProcessCommandRunner runner;
+        ondrix::BmpPictureFiles pictureFiles;
+        const auto desktop =
+            ondrix::MakeDesktopWallpaper(ondrix::DetectDesktop(environment), registry, runner, pictureFiles);
+        const std::string saved = desktop->SaveState();
+        const auto size = [] {
+            const QRect area = QGuiApplication::primaryScreen()->virtualGeometry();
+            return ondrix::DesktopSize{area.width(), area.height()};
+        };
+
+        ondrix::WebEngineActiveDesktop::Settings settings;
+        settings.kind =
+            mode == "still" ? ondrix::ThemeLayerKind::StillPicture : ondrix::ThemeLayerKind::LiveWindow;
+        if (mode == "auto")
+            settings.kind =
+                ondrix::MakeThemeLayer(environment, desktop->Name(), *desktop, registry, appDir, size).kind;
+        if (settings.kind == ondrix::ThemeLayerKind::SettingsFile) {
+            std::printf("layer file (nothing to show)\n");
+            return 0;
+        }
+        settings.workRoot = page.parent_path().parent_path();
+        settings.playerRoot = appDir / "ruffle";
+        settings.stillPicture = scratch / "wallpaper.bmp";
+        ondrix::WebEngineActiveDesktop layer(settings, size, desktop.get());
+
+        QElapsedTimer clock;
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::layerInUse,
+                         [](ondrix::ThemeLayerKind kind) {
+                             std::printf("layer %s\n", ondrix::ThemeLayerKindName(kind).c_str());
+                             std::fflush(stdout);
+                         });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::movieStarted, [&] {
+            std::printf("first-movie-ms %lld\n", static_cast<long long>(clock.elapsed()));
+            std::fflush(stdout);
+        });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::stillPictureSet, [](const QString& path) {
+            std::printf("still-picture %s\n", qPrintable(path));
+            std::fflush(stdout);
+        });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::failed,
+                         [](const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
+        QTimer::singleShot(0, [&] {
+            clock.start();
+            layer.ShowStartPage(page.string());
+        });
+        QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+        const int code = QApplication::exec();
+        layer.SwitchOff();
+        desktop->RestoreState(saved);
+        return code;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
 }

@@ -129,39 +129,40 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
     url.setHost(QLatin1String(kThemeHost));
     url.setPath(QString::fromStdString(ThemeRequestPath(root, page)), QUrl::DecodedMode);
 
-    const bool live = m_settings.kind == ThemeLayerKind::LiveWindow;
-    if (!live)
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    ThemeLayerKind kind = m_settings.kind;
+    // A file manager's icon window would hide a live layer, or be hidden by it: its desktop
+    // gets the still picture, under its icons.
+    if (kind == ThemeLayerKind::LiveWindow && x11 &&
+        OtherDesktopWindowPresent(m_view ? m_view->windowHandle() : nullptr))
+        kind = ThemeLayerKind::StillPicture;
+    if (kind != ThemeLayerKind::LiveWindow || m_shown != ThemeLayerKind::LiveWindow)
         DropView(); // a still picture starts from a fresh page each time
     if (!m_view)
-        MakeView(live);
+        MakeView(kind == ThemeLayerKind::LiveWindow);
+    if (kind == ThemeLayerKind::LiveWindow && x11) {
+        try {
+            m_view->winId(); // the native window, to be marked before it is mapped
+            ApplyHints();
+        } catch (const PlatformError&) {
+            // No layer can be placed here: the still picture stands in from now on.
+            m_settings.kind = kind = ThemeLayerKind::StillPicture;
+            DropView();
+            MakeView(false);
+        }
+    }
     ++m_generation;
     m_waitedMs = 0;
     m_movieSeen = false;
     m_moment.stop();
     m_movieWatch.start();
     FitToDesktop();
-
-    if (live && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        try {
-            m_view->winId(); // the native window, to be marked before it is mapped
-            ApplyHints();
-        } catch (const PlatformError&) {
-            // No layer can be placed here: the still picture stands in from now on.
-            m_settings.kind = ThemeLayerKind::StillPicture;
-            DropView();
-            MakeView(false);
-            ++m_generation;
-            m_movieWatch.start();
-            FitToDesktop();
-        }
-    }
     m_view->load(url);
     m_view->show();
-    if (m_settings.kind == ThemeLayerKind::LiveWindow &&
-        QGuiApplication::platformName() == QLatin1String("xcb"))
+    if (kind == ThemeLayerKind::LiveWindow && x11)
         m_view->lower();
-    if (!std::exchange(m_reported, true))
-        emit layerInUse(m_settings.kind);
+    if (std::exchange(m_shown, kind) != kind)
+        emit layerInUse(kind);
 }
 
 void WebEngineActiveDesktop::SwitchOff()
@@ -207,8 +208,7 @@ void WebEngineActiveDesktop::ApplyHints()
 bool WebEngineActiveDesktop::eventFilter(QObject* watched, QEvent* event)
 {
     // The web view makes a new native window now and then; each one is marked again.
-    if (watched == m_view && event->type() == QEvent::WinIdChange &&
-        m_settings.kind == ThemeLayerKind::LiveWindow &&
+    if (watched == m_view && event->type() == QEvent::WinIdChange && m_shown == ThemeLayerKind::LiveWindow &&
         QGuiApplication::platformName() == QLatin1String("xcb")) {
         try {
             ApplyHints();
@@ -240,7 +240,7 @@ void WebEngineActiveDesktop::WatchMovie()
         self->m_movieSeen = true;
         self->m_movieWatch.stop();
         emit self->movieStarted();
-        if (self->m_settings.kind == ThemeLayerKind::StillPicture)
+        if (self->m_shown == ThemeLayerKind::StillPicture)
             self->m_moment.start(self->m_settings.movieMomentMs);
     });
 }

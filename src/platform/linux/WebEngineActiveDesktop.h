@@ -55,7 +55,9 @@ public:
     // Fits the layer to a new desktop size (the resolution agent's change).
     void SetDesktopSize(DesktopSize size);
 
-    ThemeLayerKind Kind() const { return m_settings.kind; }
+    // The layer the last page went to (an icon window of the desktop turns a live layer into
+    // the still picture for as long as it is there).
+    ThemeLayerKind Kind() const { return m_shown; }
     // Sound of the pages shown from now on and of the one shown now.
     void SetSound(bool on);
 
@@ -65,7 +67,7 @@ public:
     ThemePage* Page() const;
 
 signals:
-    // Once, at the first theme shown: which of the two layers is in use.
+    // At the first theme shown, and again whenever it changes: which of the two layers is in use.
     void layerInUse(ondrix::ThemeLayerKind kind);
     // The shown movie's player has its movie loaded (or the page has no movie and has loaded).
     void movieStarted();
@@ -93,7 +95,7 @@ private:
     QTimer m_moment;
     int m_waitedMs = 0;
     bool m_movieSeen = false;
-    bool m_reported = false;
+    ThemeLayerKind m_shown = ThemeLayerKind::SettingsFile; // none shown yet
     DesktopSize m_size;
     unsigned m_generation = 0; // of the page shown: answers about an older page are dropped
 };

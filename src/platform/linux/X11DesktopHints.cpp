@@ -5,9 +5,11 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace ondrix {
@@ -38,12 +40,52 @@ void Check(xcb_connection_t* connection, xcb_void_cookie_t cookie, const char* w
                             std::to_string(error->error_code) + ").");
 }
 
+xcb_connection_t* QtConnection()
+{
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+// The atoms of a window's (or the root window's) ATOM or WINDOW list property.
+std::vector<std::uint32_t> ListProperty(xcb_connection_t* connection, xcb_window_t window,
+                                        xcb_atom_t property, xcb_atom_t type)
+{
+    const xcb_get_property_cookie_t cookie = xcb_get_property(connection, 0, window, property, type, 0, 4096);
+    std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(
+        xcb_get_property_reply(connection, cookie, nullptr));
+    if (!reply || reply->format != 32 || reply->type != type)
+        return {};
+    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    return std::vector<std::uint32_t>(values, values + count);
+}
+
 } // namespace
+
+bool OtherDesktopWindowPresent(const QWindow* ours)
+{
+    xcb_connection_t* connection = QtConnection();
+    if (connection == nullptr)
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_atom_t clients = Atom(connection, "_NET_CLIENT_LIST");
+    const xcb_atom_t windowType = Atom(connection, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t desktopType = Atom(connection, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    const xcb_window_t own =
+        ours != nullptr ? static_cast<xcb_window_t>(ours->winId()) : xcb_window_t{XCB_WINDOW_NONE};
+    for (const std::uint32_t client : ListProperty(connection, root, clients, XCB_ATOM_WINDOW)) {
+        if (client == own)
+            continue;
+        const std::vector<std::uint32_t> types = ListProperty(connection, client, windowType, XCB_ATOM_ATOM);
+        if (std::find(types.begin(), types.end(), desktopType) != types.end())
+            return true;
+    }
+    return false;
+}
 
 void ApplyDesktopWindowHints(QWindow& window)
 {
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    xcb_connection_t* connection = QtConnection();
     if (connection == nullptr)
         throw PlatformError("The theme layer needs an X11 session.");
     const auto id = static_cast<xcb_window_t>(window.winId());

@@ -11,4 +11,10 @@ namespace ondrix {
 // the server refuses a request.
 void ApplyDesktopWindowHints(QWindow& window);
 
+// Whether a window manager's client list holds a desktop-type window other than ours: the icon
+// window of a file manager's desktop (xfdesktop, caja, nemo, ...). It paints the wallpaper and
+// icons in one opaque window, so a live layer below it is hidden and one above it hides the icons.
+// False when Qt does not run on X11.
+bool OtherDesktopWindowPresent(const QWindow* ours);
+
 } // namespace ondrix
