@@ -148,3 +148,33 @@ TEST_F(ThemeFileResolution, RefusesEverythingElse)
     EXPECT_FALSE(ResolveThemeFile({}, player(), "/index.htm"));
     EXPECT_FALSE(ResolveThemeFile(m_dir.path() / "gone", player(), "/index.htm"));
 }
+
+TEST(ThemeLayerCover, FullScreenOrMaximisedShownWindowsOfThisWorkspaceCover)
+{
+    const auto covered = [](ClientWindow window) { return DesktopCovered({ClientWindow{}, window}); };
+    EXPECT_FALSE(DesktopCovered({}));
+    EXPECT_FALSE(covered({}));
+    ClientWindow full;
+    full.fullScreen = true;
+    EXPECT_TRUE(covered(full));
+    ClientWindow maximised;
+    maximised.maximizedHorz = maximised.maximizedVert = true;
+    EXPECT_TRUE(covered(maximised));
+    // Maximised one way only leaves desktop in sight.
+    ClientWindow wide;
+    wide.maximizedHorz = true;
+    EXPECT_FALSE(covered(wide));
+    ClientWindow tall;
+    tall.maximizedVert = true;
+    EXPECT_FALSE(covered(tall));
+    // Minimised, on another workspace, or another desktop window: nothing is covered.
+    ClientWindow minimised = full;
+    minimised.hidden = true;
+    EXPECT_FALSE(covered(minimised));
+    ClientWindow elsewhere = full;
+    elsewhere.onCurrentWorkspace = false;
+    EXPECT_FALSE(covered(elsewhere));
+    ClientWindow icons = full;
+    icons.desktopType = true;
+    EXPECT_FALSE(covered(icons));
+}

@@ -127,6 +127,12 @@ private slots:
         QVERIFY(layer.View()->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QTRY_VERIFY_WITH_TIMEOUT(started.count() == 1, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(ShowsMovie(layer.View()->grab().toImage()), kWaitMs);
+        // Sound is off unless asked for.
+        QVERIFY(layer.Page()->isAudioMuted());
+        layer.SetSound(true);
+        QVERIFY(!layer.Page()->isAudioMuted());
+        layer.SetSound(false);
+        QVERIFY(layer.Page()->isAudioMuted());
 
         // A new desktop size is followed at once.
         layer.SetDesktopSize({640, 480});

@@ -143,6 +143,14 @@ std::string ThemeRequestPath(const fs::path& themeRoot, const fs::path& startPag
     return out.empty() ? "/" : out;
 }
 
+bool DesktopCovered(const std::vector<ClientWindow>& clients)
+{
+    return std::any_of(clients.begin(), clients.end(), [](const ClientWindow& client) {
+        return !client.desktopType && !client.hidden && client.onCurrentWorkspace &&
+               (client.fullScreen || (client.maximizedHorz && client.maximizedVert));
+    });
+}
+
 bool UseSoftwareRendering(const RenderingSituation& situation)
 {
     if (situation.userChoseRenderer)

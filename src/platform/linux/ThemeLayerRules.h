@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ondrix {
 
@@ -64,6 +65,21 @@ std::string ThemeMimeType(std::string_view path);
 // The path of the theme host for a start page below themeRoot ("/index.htm"), each component
 // kept as it stands; the caller percent-encodes it into a URL.
 std::string ThemeRequestPath(const std::filesystem::path& themeRoot, const std::filesystem::path& startPage);
+
+// A window of the window manager's client list, as far as covering the desktop goes.
+struct ClientWindow
+{
+    bool desktopType = false; // another desktop window (an icon window) covers nothing
+    bool fullScreen = false;
+    bool maximizedHorz = false;
+    bool maximizedVert = false;
+    bool hidden = false; // minimised
+    bool onCurrentWorkspace = true;
+};
+
+// Whether the desktop is out of sight: some shown window of the current workspace is full screen
+// or maximised both ways. The live movie is paused while it is.
+bool DesktopCovered(const std::vector<ClientWindow>& clients);
 
 struct RenderingSituation
 {

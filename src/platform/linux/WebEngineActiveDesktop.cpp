@@ -49,6 +49,8 @@ WebEngineActiveDesktop::WebEngineActiveDesktop(Settings settings, std::function<
     connect(&m_movieWatch, &QTimer::timeout, this, &WebEngineActiveDesktop::WatchMovie);
     m_moment.setSingleShot(true);
     connect(&m_moment, &QTimer::timeout, this, &WebEngineActiveDesktop::TakeStillPicture);
+    m_coverWatch.setInterval(1000);
+    connect(&m_coverWatch, &QTimer::timeout, this, &WebEngineActiveDesktop::WatchCover);
 
     // Screens added, removed or resized: the live layer follows at once.
     const auto watch = [this](QScreen* screen) {
@@ -105,6 +107,9 @@ void WebEngineActiveDesktop::DropView()
 {
     m_movieWatch.stop();
     m_moment.stop();
+    m_coverWatch.stop();
+    if (std::exchange(m_paused, false))
+        emit pausedChanged(false);
     ++m_generation;
     if (!m_view)
         return;
@@ -159,8 +164,11 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
     FitToDesktop();
     m_view->load(url);
     m_view->show();
-    if (kind == ThemeLayerKind::LiveWindow && x11)
+    if (kind == ThemeLayerKind::LiveWindow && x11) {
         m_view->lower();
+        if (m_pauseWhenCovered)
+            m_coverWatch.start();
+    }
     if (std::exchange(m_shown, kind) != kind)
         emit layerInUse(kind);
 }
@@ -183,6 +191,47 @@ void WebEngineActiveDesktop::SetSound(bool on)
     m_settings.sound = on;
     if (ThemePage* page = Page())
         page->setAudioMuted(!on);
+}
+
+void WebEngineActiveDesktop::SetPauseWhenCovered(bool on)
+{
+    m_pauseWhenCovered = on;
+    if (!on) {
+        m_coverWatch.stop();
+        SetPaused(false);
+    } else if (m_view && m_shown == ThemeLayerKind::LiveWindow &&
+               QGuiApplication::platformName() == QLatin1String("xcb")) {
+        m_coverWatch.start();
+    }
+}
+
+void WebEngineActiveDesktop::WatchCover()
+{
+    if (m_view)
+        SetPaused(DesktopCovered(ReadClientWindows(m_view->windowHandle())));
+}
+
+void WebEngineActiveDesktop::SetPaused(bool paused)
+{
+    ThemePage* page = Page();
+    if (page == nullptr || paused == m_paused)
+        return;
+    m_paused = paused;
+    if (paused) {
+        // Only a page out of sight can be frozen; the desktop is out of sight anyway.
+        m_view->hide();
+        page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    } else {
+        page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+        try {
+            ApplyHints(); // the window manager dropped the states when the window was unmapped
+        } catch (const PlatformError& error) {
+            emit failed(QString::fromUtf8(error.what()));
+        }
+        m_view->show();
+        m_view->lower();
+    }
+    emit pausedChanged(paused);
 }
 
 void WebEngineActiveDesktop::FitToDesktop()

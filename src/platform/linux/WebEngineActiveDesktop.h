@@ -60,6 +60,10 @@ public:
     ThemeLayerKind Kind() const { return m_shown; }
     // Sound of the pages shown from now on and of the one shown now.
     void SetSound(bool on);
+    // Whether the live movie pauses while a full-screen or maximised window covers the desktop
+    // (on by default; looked at once a second).
+    void SetPauseWhenCovered(bool on);
+    bool Paused() const { return m_paused; }
 
     // For tests and benchmarks: the web view while one exists, the profile once made.
     QWebEngineView* View() const { return m_view; }
@@ -72,6 +76,8 @@ signals:
     // The shown movie's player has its movie loaded (or the page has no movie and has loaded).
     void movieStarted();
     void stillPictureSet(const QString& path);
+    // The live movie was paused (the desktop is covered) or goes on again.
+    void pausedChanged(bool paused);
     // A failure after ShowStartPage returned (the still picture could not be made or set).
     void failed(const QString& message);
 
@@ -83,6 +89,8 @@ private:
     void ApplyHints();
     void WatchMovie();
     void TakeStillPicture();
+    void WatchCover();
+    void SetPaused(bool paused);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     Settings m_settings;
@@ -93,6 +101,9 @@ private:
     std::vector<QPointer<QWebEngineView>> m_dropped; // on their way out, before the profile
     QTimer m_movieWatch;
     QTimer m_moment;
+    QTimer m_coverWatch;
+    bool m_pauseWhenCovered = true;
+    bool m_paused = false;
     int m_waitedMs = 0;
     bool m_movieSeen = false;
     ThemeLayerKind m_shown = ThemeLayerKind::SettingsFile; // none shown yet

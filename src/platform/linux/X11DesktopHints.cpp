@@ -83,6 +83,50 @@ bool OtherDesktopWindowPresent(const QWindow* ours)
     return false;
 }
 
+std::vector<ClientWindow> ReadClientWindows(const QWindow* ours)
+{
+    xcb_connection_t* connection = QtConnection();
+    if (connection == nullptr)
+        return {};
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_atom_t windowType = Atom(connection, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t desktopType = Atom(connection, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    const xcb_atom_t state = Atom(connection, "_NET_WM_STATE");
+    const xcb_atom_t fullScreen = Atom(connection, "_NET_WM_STATE_FULLSCREEN");
+    const xcb_atom_t maximizedHorz = Atom(connection, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    const xcb_atom_t maximizedVert = Atom(connection, "_NET_WM_STATE_MAXIMIZED_VERT");
+    const xcb_atom_t hidden = Atom(connection, "_NET_WM_STATE_HIDDEN");
+    const xcb_atom_t desktop = Atom(connection, "_NET_WM_DESKTOP");
+    const std::vector<std::uint32_t> current =
+        ListProperty(connection, root, Atom(connection, "_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL);
+    const xcb_window_t own =
+        ours != nullptr ? static_cast<xcb_window_t>(ours->winId()) : xcb_window_t{XCB_WINDOW_NONE};
+
+    std::vector<ClientWindow> out;
+    for (const std::uint32_t client :
+         ListProperty(connection, root, Atom(connection, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW)) {
+        if (client == own)
+            continue;
+        const auto has = [](const std::vector<std::uint32_t>& list, xcb_atom_t atom) {
+            return std::find(list.begin(), list.end(), atom) != list.end();
+        };
+        const std::vector<std::uint32_t> types = ListProperty(connection, client, windowType, XCB_ATOM_ATOM);
+        const std::vector<std::uint32_t> states = ListProperty(connection, client, state, XCB_ATOM_ATOM);
+        const std::vector<std::uint32_t> workspace =
+            ListProperty(connection, client, desktop, XCB_ATOM_CARDINAL);
+        ClientWindow window;
+        window.desktopType = has(types, desktopType);
+        window.fullScreen = has(states, fullScreen);
+        window.maximizedHorz = has(states, maximizedHorz);
+        window.maximizedVert = has(states, maximizedVert);
+        window.hidden = has(states, hidden);
+        window.onCurrentWorkspace =
+            workspace.empty() || current.empty() || workspace[0] == 0xFFFFFFFF || workspace[0] == current[0];
+        out.push_back(window);
+    }
+    return out;
+}
+
 void ApplyDesktopWindowHints(QWindow& window)
 {
     xcb_connection_t* connection = QtConnection();

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ThemeLayerRules.h"
+
+#include <vector>
+
 class QWindow;
 
 namespace ondrix {
@@ -16,5 +20,9 @@ void ApplyDesktopWindowHints(QWindow& window);
 // icons in one opaque window, so a live layer below it is hidden and one above it hides the icons.
 // False when Qt does not run on X11.
 bool OtherDesktopWindowPresent(const QWindow* ours);
+
+// The window manager's clients but ours, with what DesktopCovered needs of them; empty when Qt
+// does not run on X11.
+std::vector<ClientWindow> ReadClientWindows(const QWindow* ours);
 
 } // namespace ondrix
