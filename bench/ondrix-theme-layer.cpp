@@ -1,6 +1,9 @@
 // Shows one theme page as the desktop, as the program does, and prints figures:
-//   ondrix-theme-layer <start page> [seconds] [auto|live|still]
-// auto: the layer this desktop and session get; live, still: that one. The still picture goes
+//   ondrix-theme-layer <start page> [seconds] [auto|live|still|covered|idle]
+// auto: the layer this desktop and session get; live, still: that one; covered: live, with a
+// full-screen window of its own over it once the movie plays; idle: the layer made but no page
+// shown (picture mode). A live layer is shown a second time two seconds after its movie
+// started, without switching off in between, as the next theme is ("next-movie-ms"). The still picture goes
 // through this session's picture backend (ONDRIX_DESKTOP forces one), and the desktop's own
 // picture is put back at exit. "first-movie-ms N": from ShowStartPage to the movie's player
 // holding its movie. The layer stays for the given seconds (default 10), so that a script can
@@ -19,6 +22,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +33,8 @@
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ondrix-theme-layer <start page> [seconds] [auto|live|still]\n");
+        std::fprintf(stderr,
+                     "usage: ondrix-theme-layer <start page> [seconds] [auto|live|still|covered|idle]\n");
         return 2;
     }
     ondrix::RegisterThemeScheme();
@@ -69,14 +74,31 @@ int main(int argc, char** argv)
         settings.stillPicture = scratch / "wallpaper.bmp";
         ondrix::WebEngineActiveDesktop layer(settings, size, desktop.get());
 
+        QWidget cover;
+        cover.setStyleSheet(QStringLiteral("background: #404040"));
         QElapsedTimer clock;
+        int shows = 1;
         QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::layerInUse,
                          [](ondrix::ThemeLayerKind kind) {
                              std::printf("layer %s\n", ondrix::ThemeLayerKindName(kind).c_str());
                              std::fflush(stdout);
                          });
         QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::movieStarted, [&] {
-            std::printf("first-movie-ms %lld\n", static_cast<long long>(clock.elapsed()));
+            // The first show starts the web view's processes; a later one finds them running.
+            std::printf("%s-movie-ms %lld\n", shows == 1 ? "first" : "next",
+                        static_cast<long long>(clock.elapsed()));
+            std::fflush(stdout);
+            if (shows == 1 && mode == "live")
+                QTimer::singleShot(2000, [&] {
+                    ++shows;
+                    clock.start();
+                    layer.ShowStartPage(page.string());
+                });
+            if (mode == "covered")
+                cover.showFullScreen();
+        });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::pausedChanged, [](bool paused) {
+            std::printf("%s\n", paused ? "paused" : "playing");
             std::fflush(stdout);
         });
         QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::stillPictureSet, [](const QString& path) {
@@ -87,7 +109,8 @@ int main(int argc, char** argv)
                          [](const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
         QTimer::singleShot(0, [&] {
             clock.start();
-            layer.ShowStartPage(page.string());
+            if (mode != "idle")
+                layer.ShowStartPage(page.string());
         });
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
         const int code = QApplication::exec();
