@@ -2,12 +2,11 @@
 //   ondrix-theme-layer <start page> [seconds] [auto|live|still|covered|idle]
 // auto: the layer this desktop and session get; live, still: that one; covered: live, with a
 // full-screen window of its own over it once the movie plays; idle: the layer made but no page
-// shown (picture mode). A live layer is shown a second time two seconds after its movie
-// started, without switching off in between, as the next theme is ("next-movie-ms"). The still picture goes
-// through this session's picture backend (ONDRIX_DESKTOP forces one), and the desktop's own
-// picture is put back at exit. "first-movie-ms N": from ShowStartPage to the movie's player
-// holding its movie. The layer stays for the given seconds (default 10), so that a script can
-// measure its processes.
+// shown (picture mode). "first-movie-ms N": from ShowStartPage to the movie's player holding its
+// movie. A live layer shows the page again two seconds later, without switching off in between,
+// as the next theme is ("next-movie-ms"). The still picture goes through this session's picture
+// backend (ONDRIX_DESKTOP forces one), and the desktop's own picture is put back at exit. The
+// layer stays for the given seconds (default 10), so that a script can measure its processes.
 #include "platform/CommandRunner.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
