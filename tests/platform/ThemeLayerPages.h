@@ -40,6 +40,22 @@ function tryImg(name, url) {
     i.src = url;
   });
 }
+function tryRtc(name) {
+  return new Promise(function (done) {
+    var found = 0;
+    try {
+      var peer = new RTCPeerConnection({ iceServers: [{ urls: "stun:203.0.113.7:3478" }] });
+      peer.createDataChannel("out");
+      peer.onicecandidate = function (e) {
+        console.log("RTC candidate " + (e.candidate ? e.candidate.candidate : "end"));
+        if (e.candidate) { ++found; return; }
+        report(name, found ? "succeeded:" + found : "blocked"); done();
+      };
+      peer.createOffer().then(function (offer) { return peer.setLocalDescription(offer); });
+      setTimeout(function () { report(name, found ? "succeeded:" + found : "blocked"); done(); }, 3000);
+    } catch (e) { report(name, "blocked"); done(); }
+  });
+}
 function later(ms) { return new Promise(function (done) { setTimeout(done, ms); }); }
 window.onload = function () {
   var w = window.open("http://203.0.113.7/popup");
@@ -54,7 +70,8 @@ window.onload = function () {
     tryImg("img-file", "file:///usr/share/pixmaps/debian-logo.png"),
     tryFetch("fetch-up", "ondrix-theme://theme/sub/..%2f..%2f..%2fetc%2fpasswd"),
     tryFetch("fetch-link", "passwd.txt"),
-    tryFetch("fetch-otherhost", "ondrix-theme://elsewhere/data.txt")
+    tryFetch("fetch-otherhost", "ondrix-theme://elsewhere/data.txt"),
+    tryRtc("webrtc")
   ]).then(function () {
     report("attempts", "done");
     location.href = "http://203.0.113.7/away";

@@ -188,7 +188,7 @@ private slots:
         QCOMPARE(results[QStringLiteral("fetch-own")], QStringLiteral("succeeded:8"));
         for (const char* attempt :
              {"window.open", "fetch-web", "xhr-web", "img-web", "fetch-file", "xhr-file", "img-file",
-              "fetch-up", "fetch-link", "fetch-otherhost", "navigation"})
+              "fetch-up", "fetch-link", "fetch-otherhost", "webrtc", "navigation"})
             QCOMPARE(results[QString::fromLatin1(attempt)] + QLatin1Char(' ') + QLatin1String(attempt),
                      QStringLiteral("blocked ") + QLatin1String(attempt));
 

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <unistd.h>
 
@@ -54,6 +55,12 @@ void RegisterThemeScheme()
                                        GpuRenderNodePresent(), platform != nullptr ? platform : ""};
     if (UseSoftwareRendering(rendering))
         setenv("QT_QUICK_BACKEND", "software", 1);
+    // Peer connections reach the network without any request the filter sees: their UDP is
+    // allowed through a proxy only, and there is none.
+    const char* userFlags = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const std::string chromium = std::string(userFlags != nullptr ? userFlags : "") +
+                                 " --force-webrtc-ip-handling-policy=disable_non_proxied_udp";
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", chromium.c_str(), 1);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 

@@ -12,7 +12,8 @@ namespace ondrix {
 // Everything of the theme layer that must happen before the application object exists: the
 // theme URL scheme is registered; the web view's sandbox is switched off when (and only when)
 // the program runs as root, where it cannot start; drawing is done in software where no GPU is
-// usable; OpenGL contexts are shared, as the web view asks. main() calls it first thing.
+// usable; peer connections get no UDP of their own; OpenGL contexts are shared, as the web
+// view asks. main() calls it first thing.
 void RegisterThemeScheme();
 
 // Serves the files of the theme shown now and the player files, nothing else: every request
