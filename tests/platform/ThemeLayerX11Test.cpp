@@ -1,6 +1,6 @@
 // The live theme layer on a real X server with a window manager (an Xvfb and an openbox of the
 // test's own): below a normal window, paused under a full-screen one, the still picture where a
-// file manager's icon window is, and gone when switched off.
+// file manager's icon window is, following a change of resolution, and gone when switched off.
 #include "ThemeLayerPages.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/linux/ThemePage.h"
@@ -86,6 +86,26 @@ std::string StartDisplay(pid_t& pid)
         return {};
     setenv("DISPLAY", (":" + number).c_str(), 1);
     return ":" + number;
+}
+
+// Runs a command to its end; true when it succeeded.
+bool Run(std::vector<std::string> argv)
+{
+    const pid_t pid = Spawn(std::move(argv));
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Xvfb's one output ("screen") switched to a mode of this size, made for the purpose.
+bool SwitchScreen(int width, int height)
+{
+    const std::string name = std::to_string(width) + "x" + std::to_string(height) + "t";
+    Run({"xrandr", "--newmode", name, "60", std::to_string(width), std::to_string(width + 8),
+         std::to_string(width + 16), std::to_string(width + 24), std::to_string(height),
+         std::to_string(height + 1), std::to_string(height + 2), std::to_string(height + 3)});
+    Run({"xrandr", "--addmode", "screen", name});
+    return Run({"xrandr", "--output", "screen", "--mode", name, "--fb",
+                std::to_string(width) + "x" + std::to_string(height)});
 }
 
 void Stop(pid_t pid)
@@ -246,6 +266,23 @@ private slots:
         layer.ShowStartPage(Page());
         QCOMPARE(inUse.count(), 2);
         QCOMPARE(inUse.at(1).at(0).value<ThemeLayerKind>(), ThemeLayerKind::LiveWindow);
+        layer.SwitchOff();
+    }
+
+    void followsAResolutionChange()
+    {
+        // The resolution agent's size: the X screen's, read when asked.
+        const auto size = [] {
+            const QSize area = QGuiApplication::primaryScreen()->virtualGeometry().size();
+            return DesktopSize{area.width(), area.height()};
+        };
+        WebEngineActiveDesktop layer(Settings(), size, &m_pictures);
+        layer.ShowStartPage(Page());
+        QCOMPARE(layer.View()->geometry(), QRect(0, 0, 1024, 768));
+        QVERIFY(SwitchScreen(800, 600));
+        QTRY_COMPARE_WITH_TIMEOUT(layer.View()->geometry(), QRect(0, 0, 800, 600), 10000);
+        QVERIFY(SwitchScreen(1024, 768));
+        QTRY_COMPARE_WITH_TIMEOUT(layer.View()->geometry(), QRect(0, 0, 1024, 768), 10000);
         layer.SwitchOff();
     }
 };
