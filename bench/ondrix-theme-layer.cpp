@@ -1,0 +1,123 @@
+// Shows one theme page as the desktop, as the program does, and prints figures:
+//   ondrix-theme-layer <start page> [seconds] [auto|live|still|covered|idle]
+// auto: the layer this desktop and session get; live, still: that one; covered: live, with a
+// full-screen window of its own over it once the movie plays; idle: the layer made but no page
+// shown (picture mode). "first-movie-ms N": from ShowStartPage to the movie's player holding its
+// movie. A live layer shows the page again two seconds later, without switching off in between,
+// as the next theme is ("next-movie-ms"). The still picture goes through this session's picture
+// backend (ONDRIX_DESKTOP forces one), and the desktop's own picture is put back at exit. The
+// layer stays for the given seconds (default 10), so that a script can measure its processes.
+#include "platform/CommandRunner.h"
+#include "platform/DesktopWallpaper.h"
+#include "platform/RegFileRegistry.h"
+#include "platform/linux/DesktopWallpaperFactory.h"
+#include "platform/linux/ThemeLayerFactory.h"
+#include "platform/linux/ThemeScheme.h"
+#include "platform/linux/WebEngineActiveDesktop.h"
+#include "wallpaper/BmpPictureFiles.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: ondrix-theme-layer <start page> [seconds] [auto|live|still|covered|idle]\n");
+        return 2;
+    }
+    ondrix::RegisterThemeScheme();
+    QApplication app(argc, argv);
+    const std::filesystem::path page = std::filesystem::absolute(argv[1]);
+    const int seconds = argc > 2 ? std::stoi(argv[2]) : 10;
+    const std::string mode = argc > 3 ? argv[3] : "auto";
+    const std::filesystem::path appDir = QCoreApplication::applicationDirPath().toStdString() + "/../Ondrix";
+
+    try {
+        const ondrix::DesktopEnvironment environment = ondrix::DesktopEnvironment::FromProcess();
+        const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "ondrix-theme-layer";
+        std::filesystem::create_directories(scratch);
+        ondrix::RegFileRegistry registry((scratch / "settings.reg").string());
+        ondrix::ProcessCommandRunner runner;
+        ondrix::BmpPictureFiles pictureFiles;
+        const auto desktop =
+            ondrix::MakeDesktopWallpaper(ondrix::DetectDesktop(environment), registry, runner, pictureFiles);
+        const std::string saved = desktop->SaveState();
+        const auto size = [] {
+            const QRect area = QGuiApplication::primaryScreen()->virtualGeometry();
+            return ondrix::DesktopSize{area.width(), area.height()};
+        };
+
+        ondrix::WebEngineActiveDesktop::Settings settings;
+        settings.kind =
+            mode == "still" ? ondrix::ThemeLayerKind::StillPicture : ondrix::ThemeLayerKind::LiveWindow;
+        if (mode == "auto")
+            settings.kind =
+                ondrix::MakeThemeLayer(environment, desktop->Name(), *desktop, registry, appDir, size).kind;
+        if (settings.kind == ondrix::ThemeLayerKind::SettingsFile) {
+            std::printf("layer file (nothing to show)\n");
+            return 0;
+        }
+        settings.workRoot = page.parent_path().parent_path();
+        settings.playerRoot = appDir / "ruffle";
+        settings.stillPicture = scratch / "wallpaper.bmp";
+        ondrix::WebEngineActiveDesktop layer(settings, size, desktop.get());
+
+        QWidget cover;
+        cover.setStyleSheet(QStringLiteral("background: #404040"));
+        QElapsedTimer clock;
+        int shows = 1;
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::layerInUse,
+                         [](ondrix::ThemeLayerKind kind) {
+                             std::printf("layer %s\n", ondrix::ThemeLayerKindName(kind).c_str());
+                             std::fflush(stdout);
+                         });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::movieStarted, [&] {
+            // The first show starts the web view's processes; a later one finds them running.
+            std::printf("%s-movie-ms %lld\n", shows == 1 ? "first" : "next",
+                        static_cast<long long>(clock.elapsed()));
+            std::fflush(stdout);
+            if (shows == 1 && mode == "live")
+                QTimer::singleShot(2000, [&] {
+                    ++shows;
+                    clock.start();
+                    layer.ShowStartPage(page.string());
+                });
+            if (mode == "covered")
+                cover.showFullScreen();
+        });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::pausedChanged, [](bool paused) {
+            std::printf("%s\n", paused ? "paused" : "playing");
+            std::fflush(stdout);
+        });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::stillPictureSet, [](const QString& path) {
+            std::printf("still-picture %s\n", qPrintable(path));
+            std::fflush(stdout);
+        });
+        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::failed,
+                         [](const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
+        QTimer::singleShot(0, [&] {
+            clock.start();
+            if (mode != "idle")
+                layer.ShowStartPage(page.string());
+        });
+        QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+        const int code = QApplication::exec();
+        layer.SwitchOff();
+        desktop->RestoreState(saved);
+        return code;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,113 @@
+#include "ThemeScheme.h"
+
+#include "ThemeLayerRules.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace ondrix {
+
+namespace {
+
+bool GpuRenderNodePresent()
+{
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec))
+        if (entry.path().filename().string().starts_with("renderD"))
+            return true;
+    return false;
+}
+
+bool Set(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+} // namespace
+
+void RegisterThemeScheme()
+{
+    QWebEngineUrlScheme scheme(kThemeScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    // Secure, so that the page is a secure context like a local file; CORS, so that the
+    // player may read its own files and the movie with XHR. Not local: it grants no file access.
+    QWebEngineUrlScheme::Flags flags = QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    flags |= QWebEngineUrlScheme::FetchApiAllowed;
+#endif
+    scheme.setFlags(flags);
+    QWebEngineUrlScheme::registerScheme(scheme);
+
+    // The sandbox needs an unprivileged user; as root it would keep the view from starting.
+    if (geteuid() == 0)
+        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const RenderingSituation rendering{Set("QT_QUICK_BACKEND") || Set("QSG_RHI_BACKEND"),
+                                       GpuRenderNodePresent(), platform != nullptr ? platform : ""};
+    if (UseSoftwareRendering(rendering))
+        setenv("QT_QUICK_BACKEND", "software", 1);
+    // Peer connections reach the network without any request the filter sees: their UDP is
+    // allowed through a proxy only, and there is none.
+    const char* userFlags = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const std::string chromium = std::string(userFlags != nullptr ? userFlags : "") +
+                                 " --force-webrtc-ip-handling-policy=disable_non_proxied_udp";
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", chromium.c_str(), 1);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+bool IsThemeUrl(const QUrl& url)
+{
+    return url.scheme() == QLatin1String(kThemeScheme) && url.host() == QLatin1String(kThemeHost) &&
+           url.port() == -1 && url.userInfo().isEmpty();
+}
+
+ThemeSchemeHandler::ThemeSchemeHandler(std::filesystem::path playerRoot, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), m_playerRoot(std::move(playerRoot))
+{
+}
+
+void ThemeSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
+{
+    const QUrl url = job->requestUrl();
+    if (!IsThemeUrl(url) || job->requestMethod() != "GET") {
+        emit refused(url);
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    const QByteArray path = url.path(QUrl::FullyDecoded).toUtf8();
+    const auto file =
+        ResolveThemeFile(m_themeRoot, m_playerRoot, std::string_view(path.constData(), path.size()));
+    if (!file) {
+        emit refused(url);
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    auto* device = new QFile(QString::fromStdString(file->string()));
+    if (!device->open(QIODevice::ReadOnly)) {
+        delete device;
+        emit refused(url);
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    connect(job, &QObject::destroyed, device, &QObject::deleteLater);
+    job->reply(QByteArray::fromStdString(ThemeMimeType(file->string())), device);
+}
+
+void ThemeRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
+{
+    if (IsThemeUrl(info.requestUrl()))
+        return;
+    info.block(true);
+    emit blocked(info.requestUrl());
+}
+
+} // namespace ondrix

@@ -1,0 +1,325 @@
+#include "WebEngineActiveDesktop.h"
+
+#include "ThemePage.h"
+#include "ThemeScheme.h"
+#include "X11DesktopHints.h"
+#include "core/Errors.h"
+#include "platform/DesktopWallpaper.h"
+#include "wallpaper/Bitmap.h"
+#include "wallpaper/BmpCodec.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWebEngineView>
+#include <QWindow>
+
+#include <cstring>
+#include <exception>
+#include <utility>
+
+namespace ondrix {
+
+namespace {
+
+constexpr int kWatchStepMs = 250;
+// A page without a movie counts as started once it has loaded and the player had this long to
+// find a movie in it.
+constexpr int kNoMovieGraceMs = 2000;
+
+// 2: a player has its movie; 1: a player is loading; -1: the page has loaded and has no
+// player; -2: the page is still loading.
+constexpr const char* kMovieProbe =
+    "(function () {"
+    " var players = document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player');"
+    " if (!players.length) return document.readyState === 'complete' ? -1 : -2;"
+    " for (var i = 0; i < players.length; ++i) if (players[i].readyState === 2) return 2;"
+    " return 1; })()";
+
+} // namespace
+
+WebEngineActiveDesktop::WebEngineActiveDesktop(Settings settings, std::function<DesktopSize()> desktopSize,
+                                               DesktopWallpaper* pictures, QObject* parent)
+    : QObject(parent), m_settings(std::move(settings)), m_desktopSize(std::move(desktopSize)),
+      m_pictures(pictures)
+{
+    m_movieWatch.setInterval(kWatchStepMs);
+    connect(&m_movieWatch, &QTimer::timeout, this, &WebEngineActiveDesktop::WatchMovie);
+    m_moment.setSingleShot(true);
+    connect(&m_moment, &QTimer::timeout, this, &WebEngineActiveDesktop::TakeStillPicture);
+    m_coverWatch.setInterval(1000);
+    connect(&m_coverWatch, &QTimer::timeout, this, &WebEngineActiveDesktop::WatchCover);
+
+    // Screens added, removed or resized: the live layer follows at once.
+    const auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, &WebEngineActiveDesktop::FitToDesktop);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
+        watch(screen);
+        FitToDesktop();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &WebEngineActiveDesktop::FitToDesktop);
+}
+
+WebEngineActiveDesktop::~WebEngineActiveDesktop()
+{
+    // The pages go before their profile.
+    delete m_view.data();
+    for (const QPointer<QWebEngineView>& view : m_dropped)
+        delete view.data();
+    delete m_profile;
+}
+
+ThemePage* WebEngineActiveDesktop::Page() const
+{
+    return m_view ? qobject_cast<ThemePage*>(m_view->page()) : nullptr;
+}
+
+void WebEngineActiveDesktop::EnsureProfile()
+{
+    if (m_profile == nullptr)
+        m_profile = new ThemeProfile(m_settings.playerRoot);
+}
+
+void WebEngineActiveDesktop::MakeView(bool onScreen)
+{
+    auto* view = new QWebEngineView();
+    view->setPage(new ThemePage(m_profile, m_settings.sound, view));
+    view->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint |
+                         Qt::WindowDoesNotAcceptFocus);
+    view->setAttribute(Qt::WA_ShowWithoutActivating);
+    view->setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    view->setAttribute(Qt::WA_QuitOnClose, false);
+    view->setAttribute(Qt::WA_DontShowOnScreen, !onScreen);
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    view->setFocusPolicy(Qt::NoFocus);
+    view->setAcceptDrops(false);
+    view->setWindowTitle(QStringLiteral("Ondrix desktop"));
+    view->installEventFilter(this);
+    m_view = view;
+}
+
+void WebEngineActiveDesktop::DropView()
+{
+    m_movieWatch.stop();
+    m_moment.stop();
+    m_coverWatch.stop();
+    if (std::exchange(m_paused, false))
+        emit pausedChanged(false);
+    ++m_generation;
+    if (!m_view)
+        return;
+    m_view->removeEventFilter(this);
+    m_view->hide();
+    // Later: this may run in an answer of the page itself.
+    m_view->deleteLater();
+    std::erase_if(m_dropped, [](const QPointer<QWebEngineView>& view) { return view.isNull(); });
+    m_dropped.push_back(m_view);
+    m_view = nullptr;
+}
+
+void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
+{
+    const std::filesystem::path page(startPage);
+    const std::filesystem::path root = ThemeRootOf(m_settings.workRoot, page);
+    EnsureProfile();
+    m_profile->Handler().SetThemeRoot(root);
+
+    QUrl url;
+    url.setScheme(QLatin1String(kThemeScheme));
+    url.setHost(QLatin1String(kThemeHost));
+    url.setPath(QString::fromStdString(ThemeRequestPath(root, page)), QUrl::DecodedMode);
+
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    ThemeLayerKind kind = m_settings.kind;
+    // A file manager's icon window would hide a live layer, or be hidden by it: its desktop
+    // gets the still picture, under its icons.
+    if (kind == ThemeLayerKind::LiveWindow && x11 &&
+        OtherDesktopWindowPresent(m_view ? m_view->windowHandle() : nullptr))
+        kind = ThemeLayerKind::StillPicture;
+    if (kind != ThemeLayerKind::LiveWindow || m_shown != ThemeLayerKind::LiveWindow)
+        DropView(); // a still picture starts from a fresh page each time
+    if (!m_view)
+        MakeView(kind == ThemeLayerKind::LiveWindow);
+    if (kind == ThemeLayerKind::LiveWindow && x11) {
+        try {
+            m_view->winId(); // the native window, to be marked before it is mapped
+            ApplyHints();
+        } catch (const PlatformError&) {
+            // No layer can be placed here: the still picture stands in from now on.
+            m_settings.kind = kind = ThemeLayerKind::StillPicture;
+            DropView();
+            MakeView(false);
+        }
+    }
+    ++m_generation;
+    m_waitedMs = 0;
+    m_movieSeen = false;
+    m_moment.stop();
+    m_movieWatch.start();
+    FitToDesktop();
+    m_view->load(url);
+    m_view->show();
+    if (kind == ThemeLayerKind::LiveWindow && x11) {
+        m_view->lower();
+        if (m_pauseWhenCovered)
+            m_coverWatch.start();
+    }
+    if (std::exchange(m_shown, kind) != kind)
+        emit layerInUse(kind);
+}
+
+void WebEngineActiveDesktop::SwitchOff()
+{
+    DropView();
+    if (m_profile != nullptr)
+        m_profile->Handler().SetThemeRoot({});
+}
+
+void WebEngineActiveDesktop::SetDesktopSize(DesktopSize size)
+{
+    m_size = size;
+    FitToDesktop();
+}
+
+void WebEngineActiveDesktop::SetSound(bool on)
+{
+    m_settings.sound = on;
+    if (ThemePage* page = Page())
+        page->setAudioMuted(!on);
+}
+
+void WebEngineActiveDesktop::SetPauseWhenCovered(bool on)
+{
+    m_pauseWhenCovered = on;
+    if (!on) {
+        m_coverWatch.stop();
+        SetPaused(false);
+    } else if (m_view && m_shown == ThemeLayerKind::LiveWindow &&
+               QGuiApplication::platformName() == QLatin1String("xcb")) {
+        m_coverWatch.start();
+    }
+}
+
+void WebEngineActiveDesktop::WatchCover()
+{
+    if (m_view)
+        SetPaused(DesktopCovered(ReadClientWindows(m_view->windowHandle())));
+}
+
+void WebEngineActiveDesktop::SetPaused(bool paused)
+{
+    ThemePage* page = Page();
+    if (page == nullptr || paused == m_paused)
+        return;
+    m_paused = paused;
+    if (paused) {
+        // Only a page out of sight can be frozen; the desktop is out of sight anyway.
+        m_view->hide();
+        page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    } else {
+        page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+        try {
+            ApplyHints(); // the window manager dropped the states when the window was unmapped
+        } catch (const PlatformError& error) {
+            emit failed(QString::fromUtf8(error.what()));
+        }
+        m_view->show();
+        m_view->lower();
+    }
+    emit pausedChanged(paused);
+}
+
+void WebEngineActiveDesktop::FitToDesktop()
+{
+    if (m_desktopSize)
+        m_size = m_desktopSize();
+    if (!m_view || m_size.width <= 0 || m_size.height <= 0)
+        return;
+    QPoint origin;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        origin = screen->virtualGeometry().topLeft();
+    // The size is in device pixels; the window's geometry is in Qt's logical ones.
+    const qreal ratio = m_view->devicePixelRatioF() > 0 ? m_view->devicePixelRatioF() : 1.0;
+    m_view->setGeometry(QRect(origin, QSize(qRound(m_size.width / ratio), qRound(m_size.height / ratio))));
+}
+
+void WebEngineActiveDesktop::ApplyHints()
+{
+    if (m_view && m_view->windowHandle() != nullptr)
+        ApplyDesktopWindowHints(*m_view->windowHandle());
+}
+
+bool WebEngineActiveDesktop::eventFilter(QObject* watched, QEvent* event)
+{
+    // The web view makes a new native window now and then; each one is marked again.
+    if (watched == m_view && event->type() == QEvent::WinIdChange && m_shown == ThemeLayerKind::LiveWindow &&
+        QGuiApplication::platformName() == QLatin1String("xcb")) {
+        try {
+            ApplyHints();
+        } catch (const PlatformError& error) {
+            emit failed(QString::fromUtf8(error.what()));
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WebEngineActiveDesktop::WatchMovie()
+{
+    ThemePage* page = Page();
+    if (page == nullptr) {
+        m_movieWatch.stop();
+        return;
+    }
+    m_waitedMs += kWatchStepMs;
+    const unsigned generation = m_generation;
+    QPointer<WebEngineActiveDesktop> self(this);
+    page->runJavaScript(QLatin1String(kMovieProbe), [self, generation](const QVariant& answer) {
+        if (!self || generation != self->m_generation || self->m_movieSeen)
+            return;
+        const int state = answer.isValid() ? answer.toInt() : -2;
+        const bool started = state == 2 || (state == -1 && self->m_waitedMs >= kNoMovieGraceMs) ||
+                             self->m_waitedMs >= self->m_settings.movieWaitMs;
+        if (!started)
+            return;
+        self->m_movieSeen = true;
+        self->m_movieWatch.stop();
+        emit self->movieStarted();
+        if (self->m_shown == ThemeLayerKind::StillPicture)
+            self->m_moment.start(self->m_settings.movieMomentMs);
+    });
+}
+
+void WebEngineActiveDesktop::TakeStillPicture()
+{
+    if (!m_view)
+        return;
+    const std::string path = m_settings.stillPicture.string();
+    try {
+        const QImage image = m_view->grab().toImage().convertToFormat(QImage::Format_RGB888);
+        Bitmap bitmap(image.width(), image.height(), path);
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* from = image.constScanLine(y);
+            std::uint8_t* to = bitmap.Row(y);
+            for (int x = 0; x < image.width(); ++x) {
+                to[3 * x] = from[3 * x + 2];
+                to[3 * x + 1] = from[3 * x + 1];
+                to[3 * x + 2] = from[3 * x];
+            }
+        }
+        DropView(); // the web view's cost ends with the picture
+        WriteBmp(bitmap, path);
+        if (m_pictures == nullptr)
+            throw PlatformError("The desktop has no picture backend for the theme's still picture.");
+        m_pictures->Write({path, "0"});
+        emit stillPictureSet(QString::fromStdString(path));
+    } catch (const std::exception& error) {
+        emit failed(QString::fromUtf8(error.what()));
+    }
+}
+
+} // namespace ondrix

@@ -1,0 +1,262 @@
+// The theme layer for real, drawn offscreen: a theme's movie shows, a hostile page gets nowhere,
+// the still picture reaches the picture backend, and switching off frees the web view.
+#include "ThemeLayerPages.h"
+#include "platform/DesktopWallpaper.h"
+#include "platform/linux/ThemePage.h"
+#include "platform/linux/ThemeScheme.h"
+#include "platform/linux/WebEngineActiveDesktop.h"
+#include "support/TempDir.h"
+#include "swf/SwfWriter.h"
+#include "wallpaper/Bitmap.h"
+#include "wallpaper/BmpCodec.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+using namespace ondrix;
+using ondrix::test::kHostilePage;
+using ondrix::test::kMoviePage;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWaitMs = 60000; // a first start of the web view and the player on a busy machine
+constexpr DesktopSize kDesktop{800, 600};
+// The movie: a blue stage with a big red rectangle in its middle.
+constexpr swf::Rgba kStage{0x10, 0x60, 0xC0, 255};
+constexpr swf::Rgba kShape{0xE0, 0x20, 0x30, 255};
+
+std::string MovieBytes()
+{
+    swf::Movie movie;
+    movie.width = 400;
+    movie.height = 300;
+    movie.frameRate = 12;
+    movie.background = kStage;
+    movie.shapes.push_back({swf::Shape::Kind::Rectangle, 200, 150, kShape});
+    movie.frames = {{{200, 150, 1, 0}}, {{200, 150, 1, 0}}};
+    return swf::WriteMovie(movie);
+}
+
+class FakeDesktopWallpaper final : public DesktopWallpaper
+{
+public:
+    Values Read() override { return written; }
+    void Write(const Values& values) override
+    {
+        written = values;
+        ++writes;
+    }
+    std::string Name() const override { return "fake"; }
+
+    Values written;
+    int writes = 0;
+};
+
+bool Near(QRgb pixel, swf::Rgba colour)
+{
+    return std::abs(qRed(pixel) - colour.r) <= 12 && std::abs(qGreen(pixel) - colour.g) <= 12 &&
+           std::abs(qBlue(pixel) - colour.b) <= 12;
+}
+
+bool ShowsMovie(const QImage& image)
+{
+    if (image.width() < 800 || image.height() < 600)
+        return false;
+    return Near(image.pixel(400, 300), kShape) && Near(image.pixel(40, 40), kStage) &&
+           Near(image.pixel(760, 560), kStage);
+}
+
+} // namespace
+
+class ThemeLayerTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    test::TempDir m_dir;
+    fs::path m_work;
+
+    WebEngineActiveDesktop::Settings Settings(ThemeLayerKind kind) const
+    {
+        WebEngineActiveDesktop::Settings settings;
+        settings.kind = kind;
+        settings.workRoot = m_work;
+        settings.playerRoot = fs::path(ONDRIX_APP_DIR) / "ruffle";
+        settings.stillPicture = m_dir.path() / "imgLists/WorkDir/wallpaper.bmp";
+        settings.movieMomentMs = 1000;
+        return settings;
+    }
+    std::string Page(const char* name) const { return (m_work / "1000" / name).string(); }
+
+private slots:
+    void initTestCase()
+    {
+        m_work = m_dir.path() / "advThemes_/WorkDir";
+        m_dir.Write("advThemes_/WorkDir/1000/index.htm", kMoviePage);
+        m_dir.Write("advThemes_/WorkDir/1000/movie.swf", MovieBytes());
+        m_dir.Write("advThemes_/WorkDir/1000/hostile.htm", kHostilePage);
+        m_dir.Write("advThemes_/WorkDir/1000/data.txt", "own data");
+        fs::create_directories(m_dir.path() / "imgLists/WorkDir");
+        fs::create_symlink("/etc/passwd", m_work / "1000/passwd.txt");
+    }
+
+    void showsTheMovieAndSwitchesOff()
+    {
+        WebEngineActiveDesktop layer(
+            Settings(ThemeLayerKind::LiveWindow), [] { return kDesktop; }, nullptr);
+        QSignalSpy inUse(&layer, &WebEngineActiveDesktop::layerInUse);
+        QSignalSpy started(&layer, &WebEngineActiveDesktop::movieStarted);
+        // Nothing of the web view exists before a theme is shown.
+        QVERIFY(layer.Profile() == nullptr);
+        QVERIFY(layer.View() == nullptr);
+
+        layer.ShowStartPage(Page("index.htm"));
+        QCOMPARE(inUse.count(), 1);
+        QCOMPARE(inUse.at(0).at(0).value<ThemeLayerKind>(), ThemeLayerKind::LiveWindow);
+        QVERIFY(layer.View() != nullptr);
+        QCOMPARE(layer.View()->size(), QSize(800, 600));
+        QVERIFY(layer.View()->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QTRY_VERIFY_WITH_TIMEOUT(started.count() == 1, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(ShowsMovie(layer.View()->grab().toImage()), kWaitMs);
+        // Sound is off unless asked for.
+        QVERIFY(layer.Page()->isAudioMuted());
+        layer.SetSound(true);
+        QVERIFY(!layer.Page()->isAudioMuted());
+        layer.SetSound(false);
+        QVERIFY(layer.Page()->isAudioMuted());
+
+        // A new desktop size is followed at once.
+        layer.SetDesktopSize({640, 480});
+        QCOMPARE(layer.View()->size(), QSize(800, 600)); // the size function rules while it is given
+        // Switching off removes the view and, with it, the page.
+        QPointer<QWebEnginePage> page = layer.View()->page();
+        layer.SwitchOff();
+        QVERIFY(layer.View() == nullptr);
+        QTRY_VERIFY(page.isNull());
+        // Shown again later: the layer comes back, and the choice is not told again.
+        layer.ShowStartPage(Page("index.htm"));
+        QVERIFY(layer.View() != nullptr);
+        QCOMPARE(inUse.count(), 1);
+        layer.SwitchOff();
+    }
+
+    void followsTheDesktopSize()
+    {
+        WebEngineActiveDesktop layer(Settings(ThemeLayerKind::LiveWindow), nullptr, nullptr);
+        layer.SetDesktopSize({1024, 300});
+        layer.ShowStartPage(Page("index.htm"));
+        QCOMPARE(layer.View()->size(), QSize(1024, 300));
+        layer.SetDesktopSize({700, 500});
+        QCOMPARE(layer.View()->size(), QSize(700, 500));
+        layer.SwitchOff();
+    }
+
+    void hostilePageGetsNowhere()
+    {
+        WebEngineActiveDesktop layer(
+            Settings(ThemeLayerKind::LiveWindow), [] { return kDesktop; }, nullptr);
+        layer.ShowStartPage(Page("hostile.htm"));
+        ThemePage* page = layer.Page();
+        QVERIFY(page != nullptr);
+        QSignalSpy console(page, &ThemePage::consoleMessage);
+        QSignalSpy navigations(page, &ThemePage::navigationBlocked);
+        QSignalSpy blocked(&layer.Profile()->Interceptor(), &ThemeRequestInterceptor::blocked);
+        QSignalSpy refused(&layer.Profile()->Handler(), &ThemeSchemeHandler::refused);
+        const int windowsBefore = static_cast<int>(QApplication::topLevelWidgets().size());
+
+        std::map<QString, QString> results;
+        const auto collect = [&] {
+            for (const QList<QVariant>& message : console) {
+                const QStringList words = message.at(0).toString().split(QLatin1Char(' '));
+                if (words.size() == 3 && words[0] == QLatin1String("RESULT"))
+                    results[words[1]] = words[2];
+            }
+            return results.count(QStringLiteral("navigation")) == 1;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(collect(), kWaitMs);
+
+        // The control: the page's own file is readable, so the checks below can tell.
+        QCOMPARE(results[QStringLiteral("fetch-own")], QStringLiteral("succeeded:8"));
+        for (const char* attempt :
+             {"window.open", "fetch-web", "xhr-web", "img-web", "fetch-file", "xhr-file", "img-file",
+              "fetch-up", "fetch-link", "fetch-otherhost", "webrtc", "navigation"})
+            QCOMPARE(results[QString::fromLatin1(attempt)] + QLatin1Char(' ') + QLatin1String(attempt),
+                     QStringLiteral("blocked ") + QLatin1String(attempt));
+
+        // Each was really tried: the filter, the file server and the page saw them.
+        QStringList blockedUrls;
+        for (const QList<QVariant>& call : blocked)
+            blockedUrls << call.at(0).toUrl().toString();
+        for (const char* url : {"http://203.0.113.7/tag.png", "http://203.0.113.7/fetch",
+                                "https://203.0.113.7/xhr", "http://203.0.113.7/img.png"})
+            QVERIFY2(blockedUrls.contains(QLatin1String(url)),
+                     qPrintable(blockedUrls.join(QLatin1Char(' '))));
+        QStringList refusedUrls;
+        for (const QList<QVariant>& call : refused)
+            refusedUrls << call.at(0).toUrl().path(QUrl::FullyDecoded);
+        QVERIFY2(refusedUrls.contains(QStringLiteral("/passwd.txt")),
+                 qPrintable(refusedUrls.join(QLatin1Char(' '))));
+        QStringList navigationUrls;
+        for (const QList<QVariant>& call : navigations)
+            navigationUrls << call.at(0).toUrl().toString();
+        QVERIFY2(navigationUrls.contains(QStringLiteral("http://203.0.113.7/away")),
+                 qPrintable(navigationUrls.join(QLatin1Char(' '))));
+        QCOMPARE(page->url().scheme(), QStringLiteral("ondrix-theme"));
+        QCOMPARE(static_cast<int>(QApplication::topLevelWidgets().size()), windowsBefore);
+        layer.SwitchOff();
+    }
+
+    void stillPictureReachesThePictureBackend()
+    {
+        FakeDesktopWallpaper pictures;
+        WebEngineActiveDesktop layer(
+            Settings(ThemeLayerKind::StillPicture), [] { return kDesktop; }, &pictures);
+        QSignalSpy inUse(&layer, &WebEngineActiveDesktop::layerInUse);
+        QSignalSpy set(&layer, &WebEngineActiveDesktop::stillPictureSet);
+        QSignalSpy failed(&layer, &WebEngineActiveDesktop::failed);
+        layer.ShowStartPage(Page("index.htm"));
+        QCOMPARE(inUse.count(), 1);
+        QCOMPARE(inUse.at(0).at(0).value<ThemeLayerKind>(), ThemeLayerKind::StillPicture);
+        QVERIFY(layer.View() != nullptr);
+        QVERIFY(layer.View()->testAttribute(Qt::WA_DontShowOnScreen));
+        QTRY_VERIFY_WITH_TIMEOUT(set.count() + failed.count() > 0, kWaitMs);
+        QVERIFY2(failed.isEmpty(), failed.isEmpty() ? "" : qPrintable(failed.at(0).at(0).toString()));
+
+        const std::string path = (m_dir.path() / "imgLists/WorkDir/wallpaper.bmp").string();
+        QCOMPARE(pictures.writes, 1);
+        QCOMPARE(pictures.written.wallpaper, path);
+        QCOMPARE(pictures.written.tileWallpaper, std::string("0"));
+        const Bitmap bitmap = ReadBmp(path);
+        QCOMPARE(bitmap.Width(), 800);
+        QCOMPARE(bitmap.Height(), 600);
+        const auto pixel = [&](int x, int y) {
+            const std::uint8_t* p = bitmap.Row(y) + 3 * x;
+            return qRgb(p[2], p[1], p[0]);
+        };
+        QVERIFY(Near(pixel(400, 300), kShape));
+        QVERIFY(Near(pixel(40, 40), kStage));
+        // The picture taken, the web view is gone: it costs nothing from now on.
+        QVERIFY(layer.View() == nullptr);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    RegisterThemeScheme();
+    QApplication app(argc, argv);
+    ThemeLayerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ThemeLayerTest.moc"
