@@ -2,11 +2,11 @@
 #include "app/StartupShortcut.h"
 #include "app/options.h"
 #include "core/AtomicFile.h"
+#include "core/IniFile.h"
 #include "platform/Clock.h"
 #include "platform/CommandRunner.h"
 #include "platform/ComponentProbes.h"
 #include "platform/DesktopDetection.h"
-#include "platform/FileActiveDesktop.h"
 #include "platform/FirstRunHook.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
@@ -15,6 +15,9 @@
 #include "platform/linux/QtShell.h"
 #include "platform/linux/SingleInstance.h"
 #include "platform/linux/TerminationSignals.h"
+#include "platform/linux/ThemeLayerFactory.h"
+#include "platform/linux/ThemeScheme.h"
+#include "platform/linux/WebEngineActiveDesktop.h"
 #include "platform/linux/XdgAutostart.h"
 #include "themes/DesktopThemeApplier.h"
 #include "themes/ThemeStore.h"
@@ -36,6 +39,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -84,6 +88,8 @@ std::unique_ptr<DesktopWallpaper> ChooseDesktopWallpaper(const DesktopEnvironmen
 int main(int argc, char** argv)
 {
     Q_INIT_RESOURCE(icons);
+    // The theme pages' own scheme must be known before the application object exists.
+    RegisterThemeScheme();
     OndrixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ondrix"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
@@ -151,15 +157,22 @@ int main(int argc, char** argv)
         ChooseDesktopWallpaper(environment, registry, commandRunner, pictureFiles, *screen);
     QtShell shell;
 
-    // The theme layer: the settings-file backend records it; a live layer on this desktop
-    // comes with its own backend. Without one the probe says so when a theme is applied.
-    const bool fileLayer = desktop->Name() == DesktopKindName(DesktopKind::File);
-    std::unique_ptr<ActiveDesktop> layer;
-    if (fileLayer)
-        layer = std::make_unique<FileActiveDesktop>(registry);
-    else
-        layer = std::make_unique<NullActiveDesktop>();
-    AppFolderComponentProbes probes(fileLayer, appDir.toStdString());
+    // The theme layer: the settings file on the file desktop, else a live window below all
+    // others, or a still picture where none can be placed. Web content is made only when a
+    // theme is first shown.
+    ThemeLayer themeLayer = MakeThemeLayer(environment, desktop->Name(), *desktop, registry,
+                                           appDir.toStdString(), [&agent] { return agent.GetDesktopSize(); });
+    const std::unique_ptr<ActiveDesktop> layer = std::move(themeLayer.layer);
+    WebEngineActiveDesktop* const webLayer = themeLayer.webLayer;
+    std::optional<ThemeLayerKind> layerToTell; // the first show may come before the window exists
+    if (webLayer != nullptr) {
+        agent.OnChange = [webLayer](TRAgent& sender) { webLayer->SetDesktopSize(sender.GetDesktopSize()); };
+        QObject::connect(webLayer, &WebEngineActiveDesktop::failed,
+                         [](const QString& message) { OndrixApplication::ReportError(qPrintable(message)); });
+        QObject::connect(webLayer, &WebEngineActiveDesktop::layerInUse,
+                         [&layerToTell](ThemeLayerKind kind) { layerToTell = kind; });
+    }
+    AppFolderComponentProbes probes(true, appDir.toStdString());
     SteadyClock clock;
     ThemeEnvironment themeEnvironment;
     themeEnvironment.AppDir = options.AppDir;
@@ -197,6 +210,19 @@ int main(int argc, char** argv)
                          autostart.EntryPath().c_str());
     };
     window.CreateAboutWindow();
+    // The user is told once which way themes are shown here (and again if that changes).
+    if (webLayer != nullptr) {
+        const auto tell = [&window, &options](ThemeLayerKind kind) {
+            const IniFile texts = IniFile::Load(options.LanguageFileName);
+            const bool live = kind == ThemeLayerKind::LiveWindow;
+            window.ShowStatusNote(QString::fromStdString(
+                live ? texts.Read("THEME_LAYER", "live", "Themes play live below the windows")
+                     : texts.Read("THEME_LAYER", "still", "Themes are shown as a still picture here")));
+        };
+        if (layerToTell)
+            tell(*layerToTell);
+        QObject::connect(webLayer, &WebEngineActiveDesktop::layerInUse, &window, tell);
+    }
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfMain::TrayIconDblClick);
     QObject::connect(&window, &TfMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
 

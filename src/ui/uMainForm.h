@@ -2,6 +2,7 @@
 
 #include "language/language.h"
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QSystemTrayIcon>
 
@@ -78,6 +79,9 @@ public:
 
     void UpdateStatusBar();
     QString StatusPanelText(int panel) const;
+    // A note of the program's own (how themes are shown) in the first status panel, kept
+    // there for a few seconds before the page's own text comes back.
+    void ShowStatusNote(const QString& text);
     int StatusPanelWidth(int panel) const;
     bool HoverLock() const { return m_hoverLock; }
 
@@ -172,6 +176,7 @@ private:
     QTimer* m_timer3 = nullptr;
     QTimer* m_timer4 = nullptr;
     bool m_hoverLock = false;
+    QDeadlineTimer m_noteShownUntil{0};
     bool m_centred = false;
 };
 

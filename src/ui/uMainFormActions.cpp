@@ -138,8 +138,15 @@ void TfMain::prepBBackClick()
 
 void TfMain::Timer1Timer()
 {
-    if (!m_hoverLock)
+    if (!m_hoverLock && m_noteShownUntil.hasExpired())
         UpdateStatusBar();
+}
+
+void TfMain::ShowStatusNote(const QString& text)
+{
+    constexpr int kNoteMilliseconds = 8000;
+    m_noteShownUntil.setRemainingTime(kNoteMilliseconds);
+    m_status->SetText(0, text);
 }
 
 // The preview header of the image lists page follows the selected entry.
