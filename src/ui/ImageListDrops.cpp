@@ -1,6 +1,7 @@
 // Drops on the image lists page's views and the folder searches they start: the walk runs on
 // a worker thread, and what it found goes into the store and the views on this thread, a
 // share at a time.
+#include "DroppedPaths.h"
 #include "Glyphs.h"
 #include "ImageListModels.h"
 #include "ImageListsPage.h"
@@ -26,18 +27,6 @@ namespace {
 constexpr std::size_t kListBatch = 100;
 constexpr std::size_t kEntryBatch = 2000;
 constexpr qint64 kTurnBudgetMs = 25;
-
-// The local paths of a drop, in its order; addresses that are not local files are ignored.
-std::vector<std::string> DroppedPaths(const QMimeData* mime)
-{
-    std::vector<std::string> paths;
-    if (!mime || !mime->hasUrls())
-        return paths;
-    for (const QUrl& url : mime->urls())
-        if (url.isLocalFile())
-            paths.push_back(url.toLocalFile().toStdString());
-    return paths;
-}
 
 } // namespace
 

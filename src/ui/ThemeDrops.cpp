@@ -2,6 +2,7 @@
 // packages it holds go into the store on this thread, a share at a time, and then the list
 // shows the whole store again.
 #include "ChangeScheduler.h"
+#include "DroppedPaths.h"
 #include "Glyphs.h"
 #include "StatusPanels.h"
 #include "ThemesPage.h"
@@ -25,19 +26,6 @@ namespace {
 // answering while a big folder's packages go in.
 constexpr qint64 kTurnBudgetMs = 25;
 constexpr int kPathColumn = 2;
-
-// The local paths of a drop, whole and in its order; addresses that are not local files are
-// ignored.
-std::vector<std::string> DroppedPaths(const QMimeData* mime)
-{
-    std::vector<std::string> paths;
-    if (!mime || !mime->hasUrls())
-        return paths;
-    for (const QUrl& url : mime->urls())
-        if (url.isLocalFile())
-            paths.push_back(url.toLocalFile().toStdString());
-    return paths;
-}
 
 } // namespace
 
