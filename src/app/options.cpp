@@ -155,6 +155,8 @@ void LoadOptions(TOptions& options, const std::string& appDir, const Registry& r
     options.ilShowType = read.Byte("ilShowType", 0);
     options.ilDisplType = read.Byte("ilDisplType", 0);
     options.LastPos = read.Byte("LastPos", 0);
+    options.ThemeSound = read.Bool("ThemeSound", false);
+    options.ThemePauseCovered = read.Bool("ThemePauseCovered", true);
 
     options.FirstRun = !read.Exists("firstrun");
     if (options.FirstRun) {
@@ -202,6 +204,8 @@ void SaveOptions(const TOptions& options, Registry& registry)
     writeInt("LastPos", options.LastPos);
     writeInt("ilDisplType", options.ilDisplType);
     writeInt("ilgrDispl", PackDisplaySlots(options.DisplaySlots));
+    writeBool("ThemeSound", options.ThemeSound);
+    writeBool("ThemePauseCovered", options.ThemePauseCovered);
 }
 
 } // namespace ondrix

@@ -89,6 +89,8 @@ TEST_F(OptionsTest, FreshSystemGivesDefaultsAndWritesFirstRunList)
     EXPECT_EQ(o.ilSec, 0);
     EXPECT_EQ(o.state, 0);
     EXPECT_EQ(o.ActivePage, 0);
+    EXPECT_FALSE(o.ThemeSound);
+    EXPECT_TRUE(o.ThemePauseCovered);
     EXPECT_EQ(o.DisplaySlots, (DisplaySlotArray{2, 2, 2, 0, 0, 1}));
     EXPECT_EQ(o.DisplaySlotsEdit, o.DisplaySlots);
     EXPECT_EQ(o.cadvTheme, "");
@@ -208,6 +210,8 @@ TEST_F(OptionsTest, ValueOfTheWrongTypeGetsItsDefault)
     StoreString("state", "1");
     StoreString("ilMin", "5");
     StoreString("Enabled", "0");
+    StoreString("ThemeSound", "1");
+    StoreString("ThemePauseCovered", "0");
     StoreString("ilgrDispl", "12");
     StoreDword("LanguageFileName", 3);
     StoreDword("cImg", 3);
@@ -215,6 +219,8 @@ TEST_F(OptionsTest, ValueOfTheWrongTypeGetsItsDefault)
     EXPECT_EQ(o.state, 0);
     EXPECT_EQ(o.ilMin, 60);
     EXPECT_TRUE(o.Enabled);
+    EXPECT_FALSE(o.ThemeSound);
+    EXPECT_TRUE(o.ThemePauseCovered);
     EXPECT_EQ(o.DisplaySlots, (DisplaySlotArray{2, 2, 2, 0, 0, 1}));
     EXPECT_EQ(o.LanguageFileName, AppDir() + "/Languages/english.lng");
     EXPECT_EQ(o.cImg, "");
@@ -259,6 +265,8 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     o.ilDisplType = 2;
     o.LastPos = 5;
     o.DisplaySlots = {0, 1, 2, 2, 1, 0};
+    o.ThemeSound = true;
+    o.ThemePauseCovered = false;
     Save(o);
 
     const TOptions r = Load();
@@ -287,6 +295,20 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     EXPECT_EQ(r.LastPos, 5);
     EXPECT_EQ(r.DisplaySlots, (DisplaySlotArray{0, 1, 2, 2, 1, 0}));
     EXPECT_EQ(r.DisplaySlotsEdit, r.DisplaySlots);
+    EXPECT_TRUE(r.ThemeSound);
+    EXPECT_FALSE(r.ThemePauseCovered);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 1u);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemePauseCovered"), 0u);
+
+    // And back to the defaults: both are stored, not only the values that differ from them.
+    o.ThemeSound = false;
+    o.ThemePauseCovered = true;
+    Save(o);
+    const TOptions d = Load();
+    EXPECT_FALSE(d.ThemeSound);
+    EXPECT_TRUE(d.ThemePauseCovered);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 0u);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemePauseCovered"), 1u);
 }
 
 TEST_F(OptionsTest, SaveWritesEveryValueInItsOrder)
@@ -303,7 +325,8 @@ TEST_F(OptionsTest, SaveWritesEveryValueInItsOrder)
         "ActivePage",       "lvIListsSortType", "Enabled",       "state",          "ShowAboutWindow",
         "firstrun",         "RunAtStartup",     "advChType",     "advRandOrOrder", "AdvSec",
         "advMin",           "ilChType",         "ilRandOrOrder", "ilSec",          "ilMin",
-        "ilShowType",       "LastPos",          "ilDisplType",   "ilgrDispl"};
+        "ilShowType",       "LastPos",          "ilDisplType",   "ilgrDispl",      "ThemeSound",
+        "ThemePauseCovered"};
     EXPECT_EQ(names, expected);
     EXPECT_NE(
         test::ReadFileBytes(RegPath()).find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Ondrix2\\Options]\n"),
