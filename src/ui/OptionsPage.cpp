@@ -2,6 +2,7 @@
 
 #include "RadioGroup.h"
 #include "app/options.h"
+#include "core/IniFile.h"
 #include "wallpaper/DisplayMode.h"
 #include "wallpaper/ResolutionAgent.h"
 
@@ -178,9 +179,17 @@ QWidget* OptionsPage::BuildThemesTab()
     columns->addWidget(m_rg1, 1, Qt::AlignTop);
     columns->addLayout(right, 1);
 
+    // How a theme that plays live below the windows behaves.
+    m_cbThemeSound = new QCheckBox(content);
+    m_cbThemeSound->setObjectName("cbThemeSound");
+    m_cbThemePause = new QCheckBox(content);
+    m_cbThemePause->setObjectName("cbThemePause");
+
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(m_lbOp2);
     layout->addLayout(columns);
+    layout->addWidget(m_cbThemeSound);
+    layout->addWidget(m_cbThemePause);
     layout->addStretch(1);
     return MakeTab("tsAdv", content);
 }
@@ -248,6 +257,8 @@ void OptionsPage::LoadOptionsPage()
     m_rg2->SetItemIndex(IndexOrNone(o.advRandOrOrder, m_rg2->ItemCount()));
     ShowValue(m_seMin, o.advMin);
     ShowValue(m_seSec, o.AdvSec);
+    m_cbThemeSound->setChecked(o.ThemeSound);
+    m_cbThemePause->setChecked(o.ThemePauseCovered);
 
     m_rg11->SetItemIndex(IndexOrNone(o.ilChType, m_rg11->ItemCount()));
     m_rg12->SetItemIndex(IndexOrNone(o.ilRandOrOrder, m_rg12->ItemCount()));
@@ -277,6 +288,8 @@ void OptionsPage::CommitOptionsPage()
     // A stored interval outside the boxes' ranges was shown clamped and is stored clamped.
     o.advMin = TypedValue(m_seMin);
     o.AdvSec = static_cast<std::uint8_t>(TypedValue(m_seSec));
+    o.ThemeSound = m_cbThemeSound->isChecked();
+    o.ThemePauseCovered = m_cbThemePause->isChecked();
 
     CommitIndex(m_rg11->ItemIndex(), o.ilChType);
     CommitIndex(m_rg12->ItemIndex(), o.ilRandOrOrder);
@@ -306,6 +319,12 @@ void OptionsPage::ApplyTexts(const TLanguage& language)
     m_lbOp3->setText(".:" + Q(language, Txt::PAGE_OPTIONS_lb2) + " .");
     m_cbsAbout->setText(Q(language, Txt::PAGE_OPTIONS_tsPrgcb0));
     m_cbAutoRun->setText(Q(language, Txt::PAGE_OPTIONS_tsPrgcb1));
+    {
+        const IniFile texts = IniFile::Load(m_options.LanguageFileName);
+        m_cbThemeSound->setText(Q(texts.Read("THEME_LAYER", "sound", "Play the sound of live themes")));
+        m_cbThemePause->setText(
+            Q(texts.Read("THEME_LAYER", "pause", "Pause live themes under a full-screen window")));
+    }
 
     m_gbTime->setTitle(Q(language, Txt::PAGE_OPTIONS_tsAdvgbTime));
     m_gb1->setTitle(Q(language, Txt::PAGE_OPTIONS_tsAdvgbTime));

@@ -33,6 +33,8 @@ public:
     void LoadOptionsPage();
     // Every control into its field; DisplaySlots := DisplaySlotsEdit.
     void CommitOptionsPage();
+    // The texts of the table come from language; those of the live theme layer from the
+    // record's current language file.
     void ApplyTexts(const TLanguage& language);
     void UpdateDesktopSizeLabel(const TLanguage& language);
 
@@ -71,6 +73,8 @@ private:
     QSpinBox* m_seSec = nullptr;
     QLabel* m_lbmin = nullptr;
     QLabel* m_lbSec = nullptr;
+    QCheckBox* m_cbThemeSound = nullptr;
+    QCheckBox* m_cbThemePause = nullptr;
 
     QLabel* m_lbOp3 = nullptr;
     RadioGroup* m_rg11 = nullptr;

@@ -89,6 +89,8 @@ private slots:
     void outOfRangeSpinValuesAreClamped();
     void unknownStoredIndexesSurviveCommit();
     void storedPositionBeyondLastClass();
+    void themeLayerBoxesByClicks();
+    void themeLayerCaptionsFollowTheLanguageFile();
 
 private:
     QString WriteLanguage(const QString& name, const char* text);
@@ -100,6 +102,12 @@ private:
         return widget;
     }
     RadioGroup* Group(const char* name) { return Find<RadioGroup>(name); }
+    // A click on the box's indicator, at its left end, as the user makes it.
+    void ClickBox(const char* name)
+    {
+        QTest::mouseClick(Find<QCheckBox>(name), Qt::LeftButton, {},
+                          QPoint(4, Find<QCheckBox>(name)->height() / 2));
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<TOptions> m_options;
@@ -585,6 +593,90 @@ void OptionsPageTest::storedPositionBeyondLastClass()
     QCOMPARE(Find<QLabel>("plb1")->text(), QString("Size => 1024x768"));
     m_page->CommitOptionsPage();
     QCOMPARE(m_options->LastPos, 5);
+}
+
+void OptionsPageTest::themeLayerBoxesByClicks()
+{
+    QTabWidget* tabs = m_page->PCOptions();
+    m_page->show();
+    tabs->setCurrentIndex(1);
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    auto* sound = Find<QCheckBox>("cbThemeSound");
+    auto* pause = Find<QCheckBox>("cbThemePause");
+    QVERIFY(tabs->widget(1)->isAncestorOf(sound));
+    QVERIFY(tabs->widget(1)->isAncestorOf(pause));
+    QVERIFY(sound->isVisible());
+    QVERIFY(pause->isVisible());
+
+    // A fresh record: no sound, pausing on.
+    m_page->LoadOptionsPage();
+    QVERIFY(!sound->isChecked());
+    QVERIFY(pause->isChecked());
+
+    ClickBox("cbThemeSound");
+    ClickBox("cbThemePause");
+    QVERIFY(sound->isChecked());
+    QVERIFY(!pause->isChecked());
+    // Nothing reaches the record before the commit.
+    QCOMPARE(m_options->ThemeSound, false);
+    QCOMPARE(m_options->ThemePauseCovered, true);
+    m_page->CommitOptionsPage();
+    QCOMPARE(m_options->ThemeSound, true);
+    QCOMPARE(m_options->ThemePauseCovered, false);
+
+    // Unconfirmed clicks are dropped by the next load; the record's values show again.
+    ClickBox("cbThemeSound");
+    pause->setFocus();
+    QTest::keyClick(pause, Qt::Key_Space);
+    QVERIFY(!sound->isChecked());
+    QVERIFY(pause->isChecked());
+    m_page->LoadOptionsPage();
+    QVERIFY(sound->isChecked());
+    QVERIFY(!pause->isChecked());
+
+    // The two boxes are independent of the change type and stay usable for every one.
+    for (int type : {0, 1, 2}) {
+        Group("rg1")->Button(type)->click();
+        QVERIFY(sound->isEnabled());
+        QVERIFY(pause->isEnabled());
+    }
+    m_page->CommitOptionsPage();
+    QCOMPARE(m_options->ThemeSound, true);
+    QCOMPARE(m_options->ThemePauseCovered, false);
+}
+
+void OptionsPageTest::themeLayerCaptionsFollowTheLanguageFile()
+{
+    const QString english =
+        WriteLanguage("layer-en.lng", "[PAGE_OPTIONS]\ncaption1=Themes\n[THEME_LAYER]\nlive=Live\nsound="
+                                      "Sound on\npause=Pause when covered\n");
+    const QString german =
+        WriteLanguage("layer-de.lng", "[PAGE_OPTIONS]\ncaption1=Themen\n[theme_layer]\nSOUND = Ton an\n"
+                                      "pause=\"Anhalten, wenn verdeckt\"\n");
+    const QString without = WriteLanguage("layer-none.lng", "[PAGE_OPTIONS]\ncaption1=Other\n");
+    const auto apply = [this](const QString& path) {
+        m_options->LanguageFileName = path.toStdString();
+        m_page->ApplyTexts(TLanguage(m_options->LanguageFileName));
+    };
+    auto* sound = Find<QCheckBox>("cbThemeSound");
+    auto* pause = Find<QCheckBox>("cbThemePause");
+
+    apply(english);
+    QCOMPARE(sound->text(), QString("Sound on"));
+    QCOMPARE(pause->text(), QString("Pause when covered"));
+    apply(german);
+    QCOMPARE(sound->text(), QString("Ton an"));
+    QCOMPARE(pause->text(), QString("Anhalten, wenn verdeckt"));
+    // A language without the keys shows the built-in English texts, not the last language's.
+    apply(without);
+    QCOMPARE(sound->text(), QString("Play the sound of live themes"));
+    QCOMPARE(pause->text(), QString("Pause live themes under a full-screen window"));
+    // So does a language file that has gone.
+    apply(m_dir.filePath("missing.lng"));
+    QCOMPARE(sound->text(), QString("Play the sound of live themes"));
+    apply(english);
+    QCOMPARE(sound->text(), QString("Sound on"));
+    QCOMPARE(m_page->PCOptions()->tabText(1), QString("Themes  "));
 }
 
 } // namespace ondrix
