@@ -165,6 +165,14 @@ int main(int argc, char** argv)
     const std::unique_ptr<ActiveDesktop> layer = std::move(themeLayer.layer);
     WebEngineActiveDesktop* const webLayer = themeLayer.webLayer;
     std::optional<ThemeLayerKind> layerToTell; // the first show may come before the window exists
+    // The user's choices for live themes: at start, and again after every commit of the options.
+    const auto applyLayerOptions = [webLayer, &options] {
+        if (webLayer == nullptr)
+            return;
+        webLayer->SetSound(options.ThemeSound);
+        webLayer->SetPauseWhenCovered(options.ThemePauseCovered);
+    };
+    applyLayerOptions();
     if (webLayer != nullptr) {
         agent.OnChange = [webLayer](TRAgent& sender) { webLayer->SetDesktopSize(sender.GetDesktopSize()); };
         QObject::connect(webLayer, &WebEngineActiveDesktop::failed,
@@ -205,6 +213,7 @@ int main(int argc, char** argv)
         XdgAutostart::DefaultEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
     window.onCommit = [&] {
+        applyLayerOptions();
         if (!SyncStartupShortcut(options, autostart, executable))
             std::fprintf(stderr, "Ondrix: the autostart entry %s could not be updated\n",
                          autostart.EntryPath().c_str());
