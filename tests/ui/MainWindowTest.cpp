@@ -17,6 +17,7 @@
 #include "wallpaper/ResolutionAgent.h"
 #include "wallpaper/WallpaperSetter.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -455,6 +456,28 @@ private slots:
         QCOMPARE(languageMenu->actions().size(), 2);
         QVERIFY(testish->isChecked());
         QVERIFY(!other->isChecked());
+    }
+
+    // The live theme layer's check boxes read their own section of the language file; the
+    // language menu switches them like every other text.
+    void themeLayerCaptionsFollowTheLanguageSwitch()
+    {
+        WriteFile(QStringLiteral("Languages/testish.lng"),
+                  LanguageFile("Testish", m_first, true) + "[THEME_LAYER]\nsound=T:sound\npause=T:pause\n");
+        WriteFile(QStringLiteral("Languages/other.lng"),
+                  LanguageFile("Other", m_second, false) + "[THEME_LAYER]\nsound=O:sound\npause=O:pause\n");
+        const auto languageMenu = m_window->menuBar()->actions().at(2)->menu();
+        QAction* testish = languageMenu->actions().at(0);
+        QAction* other = languageMenu->actions().at(1);
+        auto* sound = Find<QCheckBox>("cbThemeSound");
+        auto* pause = Find<QCheckBox>("cbThemePause");
+
+        other->trigger();
+        QCOMPARE(sound->text(), QStringLiteral("O:sound"));
+        QCOMPARE(pause->text(), QStringLiteral("O:pause"));
+        testish->trigger();
+        QCOMPARE(sound->text(), QStringLiteral("T:sound"));
+        QCOMPARE(pause->text(), QStringLiteral("T:pause"));
     }
 
     // A language file written out by hand from the table of texts: each text's section and
