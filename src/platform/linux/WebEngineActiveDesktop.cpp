@@ -8,6 +8,11 @@
 #include "wallpaper/Bitmap.h"
 #include "wallpaper/BmpCodec.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
@@ -25,6 +30,9 @@ namespace ondrix {
 namespace {
 
 constexpr int kWatchStepMs = 250;
+constexpr const char* kUPowerService = "org.freedesktop.UPower";
+constexpr const char* kUPowerPath = "/org/freedesktop/UPower";
+constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 // A page without a movie counts as started once it has loaded and the player had this long to
 // find a movie in it.
 constexpr int kNoMovieGraceMs = 2000;
@@ -108,6 +116,7 @@ void WebEngineActiveDesktop::DropView()
     m_movieWatch.stop();
     m_moment.stop();
     m_coverWatch.stop();
+    m_covered = false;
     if (std::exchange(m_paused, false))
         emit pausedChanged(false);
     ++m_generation;
@@ -164,11 +173,10 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
     FitToDesktop();
     m_view->load(url);
     m_view->show();
-    if (kind == ThemeLayerKind::LiveWindow && x11) {
+    if (kind == ThemeLayerKind::LiveWindow && x11)
         m_view->lower();
-        if (m_pauseWhenCovered)
-            m_coverWatch.start();
-    }
+    if (kind == ThemeLayerKind::LiveWindow && ((x11 && m_pauseWhenCovered) || m_pauseOnBattery))
+        m_coverWatch.start();
     if (std::exchange(m_shown, kind) != kind)
         emit layerInUse(kind);
 }
@@ -196,19 +204,85 @@ void WebEngineActiveDesktop::SetSound(bool on)
 void WebEngineActiveDesktop::SetPauseWhenCovered(bool on)
 {
     m_pauseWhenCovered = on;
-    if (!on) {
+    if (!on)
+        m_covered = false;
+    UpdatePause();
+}
+
+void WebEngineActiveDesktop::SetPauseOnBattery(bool on)
+{
+    m_pauseOnBattery = on;
+    if (on)
+        WatchPower();
+    UpdatePause();
+}
+
+// Starts or stops the once-a-second look at the covering windows and applies what is known.
+void WebEngineActiveDesktop::UpdatePause()
+{
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    const bool live = m_view && m_shown == ThemeLayerKind::LiveWindow;
+    if (live && ((x11 && m_pauseWhenCovered) || m_pauseOnBattery)) {
+        if (!m_coverWatch.isActive())
+            m_coverWatch.start();
+    } else {
         m_coverWatch.stop();
-        SetPaused(false);
-    } else if (m_view && m_shown == ThemeLayerKind::LiveWindow &&
-               QGuiApplication::platformName() == QLatin1String("xcb")) {
-        m_coverWatch.start();
     }
+    SetPaused(MoviePaused(m_covered, m_pauseWhenCovered, m_onBattery, m_pauseOnBattery));
 }
 
 void WebEngineActiveDesktop::WatchCover()
 {
-    if (m_view)
-        SetPaused(DesktopCovered(ReadClientWindows(m_view->windowHandle())));
+    if (!m_view)
+        return;
+    m_covered = m_pauseWhenCovered && QGuiApplication::platformName() == QLatin1String("xcb") &&
+                DesktopCovered(ReadClientWindows(m_view->windowHandle()));
+    SetPaused(MoviePaused(m_covered, m_pauseWhenCovered, m_onBattery, m_pauseOnBattery));
+}
+
+// Once: the current power source, asked without waiting, and its changes from then on. No
+// system bus or no UPower leaves the machine on mains.
+void WebEngineActiveDesktop::WatchPower()
+{
+    if (std::exchange(m_watchingPower, true))
+        return;
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return;
+    bus.connect(QString::fromLatin1(kUPowerService), QString::fromLatin1(kUPowerPath),
+                QString::fromLatin1(kPropertiesInterface), QStringLiteral("PropertiesChanged"), this,
+                SLOT(PowerPropertiesChanged(QString, QVariantMap, QStringList)));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kUPowerService), QString::fromLatin1(kUPowerPath),
+                                       QString::fromLatin1(kPropertiesInterface), QStringLiteral("Get"));
+    get << QString::fromLatin1(kUPowerService) << QStringLiteral("OnBattery");
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(get, 5000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        const QDBusPendingReply<QDBusVariant> reply = *call;
+        // An error (no UPower) or an answer of another type keeps the machine on mains.
+        if (!reply.isError()) {
+            const QVariant value = reply.value().variant();
+            if (value.typeId() == QMetaType::Bool)
+                SetOnBattery(value.toBool());
+        }
+        call->deleteLater();
+    });
+}
+
+void WebEngineActiveDesktop::PowerPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
+                                                    const QStringList& /*invalidated*/)
+{
+    if (interfaceName != QLatin1String(kUPowerService))
+        return;
+    const auto found = changed.constFind(QStringLiteral("OnBattery"));
+    if (found != changed.constEnd() && found->typeId() == QMetaType::Bool)
+        SetOnBattery(found->toBool());
+}
+
+void WebEngineActiveDesktop::SetOnBattery(bool onBattery)
+{
+    m_onBattery = onBattery;
+    UpdatePause();
 }
 
 void WebEngineActiveDesktop::SetPaused(bool paused)

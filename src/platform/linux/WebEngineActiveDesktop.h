@@ -18,6 +18,13 @@
 
 namespace ondrix {
 
+// Whether the live movie is paused: covered by a full-screen or maximised window while the user
+// wants that, or running on battery while the user wants that.
+inline bool MoviePaused(bool covered, bool pauseCovered, bool onBattery, bool pauseOnBattery)
+{
+    return (covered && pauseCovered) || (onBattery && pauseOnBattery);
+}
+
 class DesktopWallpaper;
 class ThemePage;
 class ThemeProfile;
@@ -63,6 +70,11 @@ public:
     // Whether the live movie pauses while a full-screen or maximised window covers the desktop
     // (on by default; looked at once a second).
     void SetPauseWhenCovered(bool on);
+    // Whether the live movie pauses while the machine runs on battery (off by default). The
+    // power source is asked of UPower on the system bus and followed from then on; without
+    // UPower the machine counts as on mains.
+    void SetPauseOnBattery(bool on);
+    bool OnBattery() const { return m_onBattery; }
     bool Paused() const { return m_paused; }
 
     // For tests and benchmarks: the web view while one exists, the profile once made.
@@ -91,6 +103,11 @@ private:
     void TakeStillPicture();
     void WatchCover();
     void SetPaused(bool paused);
+    void UpdatePause();
+    void WatchPower();
+    void SetOnBattery(bool onBattery);
+    Q_SLOT void PowerPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
+                                       const QStringList& invalidated);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     Settings m_settings;
@@ -103,6 +120,10 @@ private:
     QTimer m_moment;
     QTimer m_coverWatch;
     bool m_pauseWhenCovered = true;
+    bool m_pauseOnBattery = false;
+    bool m_covered = false;
+    bool m_onBattery = false;
+    bool m_watchingPower = false;
     bool m_paused = false;
     int m_waitedMs = 0;
     bool m_movieSeen = false;
