@@ -171,6 +171,7 @@ int main(int argc, char** argv)
             return;
         webLayer->SetSound(options.ThemeSound);
         webLayer->SetPauseWhenCovered(options.ThemePauseCovered);
+        webLayer->SetPauseOnBattery(options.ThemePauseBattery);
     };
     applyLayerOptions();
     if (webLayer != nullptr) {

@@ -157,6 +157,7 @@ void LoadOptions(TOptions& options, const std::string& appDir, const Registry& r
     options.LastPos = read.Byte("LastPos", 0);
     options.ThemeSound = read.Bool("ThemeSound", false);
     options.ThemePauseCovered = read.Bool("ThemePauseCovered", true);
+    options.ThemePauseBattery = read.Bool("ThemePauseBattery", false);
 
     options.FirstRun = !read.Exists("firstrun");
     if (options.FirstRun) {
@@ -206,6 +207,7 @@ void SaveOptions(const TOptions& options, Registry& registry)
     writeInt("ilgrDispl", PackDisplaySlots(options.DisplaySlots));
     writeBool("ThemeSound", options.ThemeSound);
     writeBool("ThemePauseCovered", options.ThemePauseCovered);
+    writeBool("ThemePauseBattery", options.ThemePauseBattery);
 }
 
 } // namespace ondrix

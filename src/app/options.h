@@ -43,8 +43,9 @@ struct TOptions
     DisplaySlotArray DisplaySlots{2, 2, 2, 0, 0, 1};
     DisplaySlotArray DisplaySlotsEdit{2, 2, 2, 0, 0, 1};
     std::int32_t ActivePage = 0;
-    bool ThemeSound = false;       // the live theme layer plays the movie's sound
-    bool ThemePauseCovered = true; // the live theme layer pauses under a covering window
+    bool ThemeSound = false;        // the live theme layer plays the movie's sound
+    bool ThemePauseCovered = true;  // the live theme layer pauses under a covering window
+    bool ThemePauseBattery = false; // the live theme layer pauses while on battery
 
     // Beside the record: the application folder, the current items and the web links.
     std::string AppDir;

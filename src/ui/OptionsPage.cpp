@@ -184,12 +184,15 @@ QWidget* OptionsPage::BuildThemesTab()
     m_cbThemeSound->setObjectName("cbThemeSound");
     m_cbThemePause = new QCheckBox(content);
     m_cbThemePause->setObjectName("cbThemePause");
+    m_cbThemeBattery = new QCheckBox(content);
+    m_cbThemeBattery->setObjectName("cbThemeBattery");
 
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(m_lbOp2);
     layout->addLayout(columns);
     layout->addWidget(m_cbThemeSound);
     layout->addWidget(m_cbThemePause);
+    layout->addWidget(m_cbThemeBattery);
     layout->addStretch(1);
     return MakeTab("tsAdv", content);
 }
@@ -259,6 +262,7 @@ void OptionsPage::LoadOptionsPage()
     ShowValue(m_seSec, o.AdvSec);
     m_cbThemeSound->setChecked(o.ThemeSound);
     m_cbThemePause->setChecked(o.ThemePauseCovered);
+    m_cbThemeBattery->setChecked(o.ThemePauseBattery);
 
     m_rg11->SetItemIndex(IndexOrNone(o.ilChType, m_rg11->ItemCount()));
     m_rg12->SetItemIndex(IndexOrNone(o.ilRandOrOrder, m_rg12->ItemCount()));
@@ -290,6 +294,7 @@ void OptionsPage::CommitOptionsPage()
     o.AdvSec = static_cast<std::uint8_t>(TypedValue(m_seSec));
     o.ThemeSound = m_cbThemeSound->isChecked();
     o.ThemePauseCovered = m_cbThemePause->isChecked();
+    o.ThemePauseBattery = m_cbThemeBattery->isChecked();
 
     CommitIndex(m_rg11->ItemIndex(), o.ilChType);
     CommitIndex(m_rg12->ItemIndex(), o.ilRandOrOrder);
@@ -324,6 +329,8 @@ void OptionsPage::ApplyTexts(const TLanguage& language)
         m_cbThemeSound->setText(Q(texts.Read("THEME_LAYER", "sound", "Play the sound of live themes")));
         m_cbThemePause->setText(
             Q(texts.Read("THEME_LAYER", "pause", "Pause live themes under a full-screen window")));
+        m_cbThemeBattery->setText(
+            Q(texts.Read("THEME_LAYER", "battery", "Pause live themes while on battery")));
     }
 
     m_gbTime->setTitle(Q(language, Txt::PAGE_OPTIONS_tsAdvgbTime));

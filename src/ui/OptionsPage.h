@@ -75,6 +75,7 @@ private:
     QLabel* m_lbSec = nullptr;
     QCheckBox* m_cbThemeSound = nullptr;
     QCheckBox* m_cbThemePause = nullptr;
+    QCheckBox* m_cbThemeBattery = nullptr;
 
     QLabel* m_lbOp3 = nullptr;
     RadioGroup* m_rg11 = nullptr;

@@ -91,6 +91,7 @@ TEST_F(OptionsTest, FreshSystemGivesDefaultsAndWritesFirstRunList)
     EXPECT_EQ(o.ActivePage, 0);
     EXPECT_FALSE(o.ThemeSound);
     EXPECT_TRUE(o.ThemePauseCovered);
+    EXPECT_FALSE(o.ThemePauseBattery);
     EXPECT_EQ(o.DisplaySlots, (DisplaySlotArray{2, 2, 2, 0, 0, 1}));
     EXPECT_EQ(o.DisplaySlotsEdit, o.DisplaySlots);
     EXPECT_EQ(o.cadvTheme, "");
@@ -267,6 +268,7 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     o.DisplaySlots = {0, 1, 2, 2, 1, 0};
     o.ThemeSound = true;
     o.ThemePauseCovered = false;
+    o.ThemePauseBattery = true;
     Save(o);
 
     const TOptions r = Load();
@@ -297,16 +299,19 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     EXPECT_EQ(r.DisplaySlotsEdit, r.DisplaySlots);
     EXPECT_TRUE(r.ThemeSound);
     EXPECT_FALSE(r.ThemePauseCovered);
+    EXPECT_TRUE(r.ThemePauseBattery);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 1u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemePauseCovered"), 0u);
 
     // And back to the defaults: both are stored, not only the values that differ from them.
     o.ThemeSound = false;
     o.ThemePauseCovered = true;
+    o.ThemePauseBattery = false;
     Save(o);
     const TOptions d = Load();
     EXPECT_FALSE(d.ThemeSound);
     EXPECT_TRUE(d.ThemePauseCovered);
+    EXPECT_FALSE(d.ThemePauseBattery);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 0u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemePauseCovered"), 1u);
 }
@@ -320,13 +325,33 @@ TEST_F(OptionsTest, SaveWritesEveryValueInItsOrder)
         if (!line.empty() && line.front() == '"')
             names.push_back(line.substr(1, line.find('"', 1) - 1));
     }
-    const std::vector<std::string> expected = {
-        "LanguageFileName", "cadvTheme",        "cIList",        "cImg",           "lvadvSortType",
-        "ActivePage",       "lvIListsSortType", "Enabled",       "state",          "ShowAboutWindow",
-        "firstrun",         "RunAtStartup",     "advChType",     "advRandOrOrder", "AdvSec",
-        "advMin",           "ilChType",         "ilRandOrOrder", "ilSec",          "ilMin",
-        "ilShowType",       "LastPos",          "ilDisplType",   "ilgrDispl",      "ThemeSound",
-        "ThemePauseCovered"};
+    const std::vector<std::string> expected = {"LanguageFileName",
+                                               "cadvTheme",
+                                               "cIList",
+                                               "cImg",
+                                               "lvadvSortType",
+                                               "ActivePage",
+                                               "lvIListsSortType",
+                                               "Enabled",
+                                               "state",
+                                               "ShowAboutWindow",
+                                               "firstrun",
+                                               "RunAtStartup",
+                                               "advChType",
+                                               "advRandOrOrder",
+                                               "AdvSec",
+                                               "advMin",
+                                               "ilChType",
+                                               "ilRandOrOrder",
+                                               "ilSec",
+                                               "ilMin",
+                                               "ilShowType",
+                                               "LastPos",
+                                               "ilDisplType",
+                                               "ilgrDispl",
+                                               "ThemeSound",
+                                               "ThemePauseCovered",
+                                               "ThemePauseBattery"};
     EXPECT_EQ(names, expected);
     EXPECT_NE(
         test::ReadFileBytes(RegPath()).find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Ondrix2\\Options]\n"),

@@ -603,6 +603,9 @@ void OptionsPageTest::themeLayerBoxesByClicks()
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
     auto* sound = Find<QCheckBox>("cbThemeSound");
     auto* pause = Find<QCheckBox>("cbThemePause");
+    auto* battery = Find<QCheckBox>("cbThemeBattery");
+    QVERIFY(tabs->widget(1)->isAncestorOf(battery));
+    QVERIFY(battery->isVisible());
     QVERIFY(tabs->widget(1)->isAncestorOf(sound));
     QVERIFY(tabs->widget(1)->isAncestorOf(pause));
     QVERIFY(sound->isVisible());
@@ -612,33 +615,42 @@ void OptionsPageTest::themeLayerBoxesByClicks()
     m_page->LoadOptionsPage();
     QVERIFY(!sound->isChecked());
     QVERIFY(pause->isChecked());
+    QVERIFY(!battery->isChecked());
 
     ClickBox("cbThemeSound");
     ClickBox("cbThemePause");
+    ClickBox("cbThemeBattery");
     QVERIFY(sound->isChecked());
     QVERIFY(!pause->isChecked());
+    QVERIFY(battery->isChecked());
     // Nothing reaches the record before the commit.
     QCOMPARE(m_options->ThemeSound, false);
     QCOMPARE(m_options->ThemePauseCovered, true);
+    QCOMPARE(m_options->ThemePauseBattery, false);
     m_page->CommitOptionsPage();
     QCOMPARE(m_options->ThemeSound, true);
     QCOMPARE(m_options->ThemePauseCovered, false);
+    QCOMPARE(m_options->ThemePauseBattery, true);
 
     // Unconfirmed clicks are dropped by the next load; the record's values show again.
     ClickBox("cbThemeSound");
     pause->setFocus();
     QTest::keyClick(pause, Qt::Key_Space);
+    ClickBox("cbThemeBattery");
     QVERIFY(!sound->isChecked());
     QVERIFY(pause->isChecked());
+    QVERIFY(!battery->isChecked());
     m_page->LoadOptionsPage();
     QVERIFY(sound->isChecked());
     QVERIFY(!pause->isChecked());
+    QVERIFY(battery->isChecked());
 
     // The two boxes are independent of the change type and stay usable for every one.
     for (int type : {0, 1, 2}) {
         Group("rg1")->Button(type)->click();
         QVERIFY(sound->isEnabled());
         QVERIFY(pause->isEnabled());
+        QVERIFY(battery->isEnabled());
     }
     m_page->CommitOptionsPage();
     QCOMPARE(m_options->ThemeSound, true);
@@ -649,7 +661,7 @@ void OptionsPageTest::themeLayerCaptionsFollowTheLanguageFile()
 {
     const QString english =
         WriteLanguage("layer-en.lng", "[PAGE_OPTIONS]\ncaption1=Themes\n[THEME_LAYER]\nlive=Live\nsound="
-                                      "Sound on\npause=Pause when covered\n");
+                                      "Sound on\npause=Pause when covered\nbattery=Pause on battery\n");
     const QString german =
         WriteLanguage("layer-de.lng", "[PAGE_OPTIONS]\ncaption1=Themen\n[theme_layer]\nSOUND = Ton an\n"
                                       "pause=\"Anhalten, wenn verdeckt\"\n");
@@ -664,6 +676,7 @@ void OptionsPageTest::themeLayerCaptionsFollowTheLanguageFile()
     apply(english);
     QCOMPARE(sound->text(), QString("Sound on"));
     QCOMPARE(pause->text(), QString("Pause when covered"));
+    QCOMPARE(Find<QCheckBox>("cbThemeBattery")->text(), QString("Pause on battery"));
     apply(german);
     QCOMPARE(sound->text(), QString("Ton an"));
     QCOMPARE(pause->text(), QString("Anhalten, wenn verdeckt"));
@@ -671,6 +684,7 @@ void OptionsPageTest::themeLayerCaptionsFollowTheLanguageFile()
     apply(without);
     QCOMPARE(sound->text(), QString("Play the sound of live themes"));
     QCOMPARE(pause->text(), QString("Pause live themes under a full-screen window"));
+    QCOMPARE(Find<QCheckBox>("cbThemeBattery")->text(), QString("Pause live themes while on battery"));
     // So does a language file that has gone.
     apply(m_dir.filePath("missing.lng"));
     QCOMPARE(sound->text(), QString("Play the sound of live themes"));
