@@ -11,8 +11,11 @@
 #include "wallpaper/BmpCodec.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QImage>
 #include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
@@ -75,6 +78,18 @@ bool ShowsMovie(const QImage& image)
            Near(image.pixel(760, 560), kStage);
 }
 
+// The power daemon's object as the layer sees it: the OnBattery property of its interface,
+// readable through the standard properties interface.
+class FakeUPower final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UPower")
+    Q_PROPERTY(bool OnBattery READ OnBattery)
+public:
+    bool OnBattery() const { return onBattery; }
+    bool onBattery = false;
+};
+
 } // namespace
 
 class ThemeLayerTest : public QObject
@@ -97,6 +112,19 @@ private:
     }
     std::string Page(const char* name) const { return (m_work / "1000" / name).string(); }
 
+    // A bus of the test's own stands in for the system bus.
+    QProcess m_bus;
+    QString m_busAddress;
+
+    static void TellOnBattery(QDBusConnection& bus, const QString& interfaceName, const QVariant& value)
+    {
+        QDBusMessage changed = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/UPower"),
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("PropertiesChanged"));
+        changed << interfaceName << QVariantMap{{QStringLiteral("OnBattery"), value}} << QStringList{};
+        QVERIFY(bus.send(changed));
+    }
+
 private slots:
     void initTestCase()
     {
@@ -107,6 +135,102 @@ private slots:
         m_dir.Write("advThemes_/WorkDir/1000/data.txt", "own data");
         fs::create_directories(m_dir.path() / "imgLists/WorkDir");
         fs::create_symlink("/etc/passwd", m_work / "1000/passwd.txt");
+
+        m_bus.start(QStringLiteral("dbus-daemon"),
+                    {QStringLiteral("--config-file=/usr/share/dbus-1/session.conf"),
+                     QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (m_bus.waitForStarted() && m_bus.waitForReadyRead(10000))
+            m_busAddress = QString::fromUtf8(m_bus.readLine()).trimmed();
+        if (!m_busAddress.isEmpty())
+            qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_busAddress.toUtf8());
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_bus.state() != QProcess::NotRunning) {
+            m_bus.terminate();
+            m_bus.waitForFinished(5000);
+        }
+    }
+
+    void pauseRule()
+    {
+        // covered, pause when covered, on battery, pause on battery -> paused
+        QVERIFY(!MoviePaused(false, false, false, false));
+        QVERIFY(!MoviePaused(true, false, false, false));
+        QVERIFY(!MoviePaused(false, true, false, false));
+        QVERIFY(MoviePaused(true, true, false, false));
+        QVERIFY(!MoviePaused(false, false, true, false));
+        QVERIFY(!MoviePaused(false, false, false, true));
+        QVERIFY(MoviePaused(false, false, true, true));
+        QVERIFY(MoviePaused(true, true, true, true));
+        QVERIFY(MoviePaused(true, false, true, true));
+        QVERIFY(MoviePaused(true, true, true, false));
+        QVERIFY(!MoviePaused(true, false, true, false));
+        QVERIFY(!MoviePaused(false, true, false, true));
+    }
+
+    void pausesOnBatteryAsUPowerTells()
+    {
+        if (m_busAddress.isEmpty())
+            QSKIP("no dbus-daemon to stand in for the system bus");
+        QDBusConnection daemon = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("fake-upower"));
+        QVERIFY(daemon.isConnected());
+
+        {
+            // No power daemon on the bus: the machine is on mains and the movie plays.
+            WebEngineActiveDesktop layer(
+                Settings(ThemeLayerKind::LiveWindow), [] { return kDesktop; }, nullptr);
+            layer.ShowStartPage(Page("index.htm"));
+            layer.SetPauseOnBattery(true);
+            QTest::qWait(1500);
+            QVERIFY(!layer.OnBattery());
+            QVERIFY(!layer.Paused());
+            layer.SwitchOff();
+        }
+
+        FakeUPower upower;
+        upower.onBattery = true;
+        QVERIFY(daemon.registerObject(QStringLiteral("/org/freedesktop/UPower"), &upower,
+                                      QDBusConnection::ExportAllProperties));
+        QVERIFY(daemon.registerService(QStringLiteral("org.freedesktop.UPower")));
+
+        WebEngineActiveDesktop layer(
+            Settings(ThemeLayerKind::LiveWindow), [] { return kDesktop; }, nullptr);
+        QSignalSpy paused(&layer, &WebEngineActiveDesktop::pausedChanged);
+        layer.ShowStartPage(Page("index.htm"));
+        // Not asked for: on battery or not, the movie plays.
+        layer.SetPauseOnBattery(false);
+        QTest::qWait(500);
+        QVERIFY(!layer.Paused());
+
+        layer.SetPauseOnBattery(true);
+        QTRY_VERIFY_WITH_TIMEOUT(layer.Paused(), kWaitMs);
+        QVERIFY(layer.OnBattery());
+        QVERIFY(!layer.View()->isVisible());
+
+        // Mains again: the movie goes on.
+        upower.onBattery = false;
+        TellOnBattery(daemon, QStringLiteral("org.freedesktop.UPower"), false);
+        QTRY_VERIFY_WITH_TIMEOUT(!layer.Paused(), kWaitMs);
+        QVERIFY(layer.View()->isVisible());
+
+        // Another interface's property of that name, and a value of the wrong type, change nothing.
+        TellOnBattery(daemon, QStringLiteral("org.freedesktop.UPower.Device"), true);
+        TellOnBattery(daemon, QStringLiteral("org.freedesktop.UPower"), QStringLiteral("yes"));
+        QTest::qWait(500);
+        QVERIFY(!layer.Paused());
+        TellOnBattery(daemon, QStringLiteral("org.freedesktop.UPower"), true);
+        QTRY_VERIFY_WITH_TIMEOUT(layer.Paused(), kWaitMs);
+        QCOMPARE(paused.count(), 3);
+
+        // The user turns the rule off: the movie plays although still on battery.
+        layer.SetPauseOnBattery(false);
+        QVERIFY(!layer.Paused());
+        QVERIFY(layer.OnBattery());
+        layer.SwitchOff();
+        daemon.unregisterService(QStringLiteral("org.freedesktop.UPower"));
+        daemon.unregisterObject(QStringLiteral("/org/freedesktop/UPower"));
     }
 
     void showsTheMovieAndSwitchesOff()
