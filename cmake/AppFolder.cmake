@@ -9,6 +9,7 @@ set(ONDRIX_APP_FOLDERS
 
 set(ONDRIX_DATA_FILES
     links.ini
+    Help/help.css
     Help/index.html
     Help/themes.html
     Help/imagelists.html
