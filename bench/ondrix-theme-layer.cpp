@@ -3,10 +3,12 @@
 // auto: the layer this desktop and session get; live, still: that one; covered: live, with a
 // full-screen window of its own over it once the movie plays; idle: the layer made but no page
 // shown (picture mode). "first-movie-ms N": from ShowStartPage to the movie's player holding its
-// movie. A live layer shows the page again two seconds later, without switching off in between,
-// as the next theme is ("next-movie-ms"). The still picture goes through this session's picture
-// backend (ONDRIX_DESKTOP forces one), and the desktop's own picture is put back at exit. The
-// layer stays for the given seconds (default 10), so that a script can measure its processes.
+// movie; "first-frame-ms N": from ShowStartPage to a colour of the movie (neither grey nor the
+// page's background at the screen's centre) in a grab of the screen. A live layer shows the page again two
+// seconds later, without switching off in between, as the next theme is ("next-movie-ms"). The still picture
+// goes through this session's picture backend (ONDRIX_DESKTOP forces one), and the desktop's own picture is
+// put back at exit. The layer stays for the given seconds (default 10), so that a script can measure its
+// processes.
 #include "platform/CommandRunner.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
@@ -17,8 +19,13 @@
 #include "wallpaper/BmpPictureFiles.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -28,6 +35,39 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+
+namespace {
+
+// Whether a grab of the screen shows the movie: a pixel that is not grey (the empty screen, a
+// page not yet drawn) and not the page's background colour.
+bool ShowsMovie(const QImage& image, QRgb background)
+{
+    const auto near = [](int a, int b) { return a > b - 6 && a < b + 6; };
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4) {
+            const QRgb pixel = image.pixel(x, y);
+            const int r = qRed(pixel), g = qGreen(pixel), b = qBlue(pixel);
+            const bool grey = near(r, g) && near(g, b);
+            const bool page =
+                near(r, qRed(background)) && near(g, qGreen(background)) && near(b, qBlue(background));
+            if (!grey && !page)
+                return true;
+        }
+    return false;
+}
+
+// The first "bgcolor" of the start page (black when it names none).
+QRgb PageBackground(const std::filesystem::path& page)
+{
+    QFile file(QString::fromStdString(page.string()));
+    if (!file.open(QIODevice::ReadOnly))
+        return qRgb(0, 0, 0);
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("bgcolor[= ]+#([0-9A-Fa-f]{6})"))
+                                              .match(QString::fromLatin1(file.readAll()));
+    return match.hasMatch() ? QColor(QLatin1Char('#') + match.captured(1)).rgb() : qRgb(0, 0, 0);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -82,6 +122,22 @@ int main(int argc, char** argv)
                              std::printf("layer %s\n", ondrix::ThemeLayerKindName(kind).c_str());
                              std::fflush(stdout);
                          });
+        // The screen's centre is watched for the movie's first frame after the first show (the next
+        // show of the same theme cannot be told from the frames still on the screen).
+        QTimer frameWatch;
+        frameWatch.setInterval(20);
+        const QRgb pageBackground = PageBackground(page);
+        QObject::connect(&frameWatch, &QTimer::timeout, [&] {
+            QScreen* screen = QGuiApplication::primaryScreen();
+            const QRect area = screen->geometry();
+            const QImage image =
+                screen->grabWindow(0, area.center().x() - 120, area.center().y() - 120, 240, 240).toImage();
+            if (!ShowsMovie(image, pageBackground))
+                return;
+            frameWatch.stop();
+            std::printf("first-frame-ms %lld\n", static_cast<long long>(clock.elapsed()));
+            std::fflush(stdout);
+        });
         QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::movieStarted, [&] {
             // The first show starts the web view's processes; a later one finds them running.
             std::printf("%s-movie-ms %lld\n", shows == 1 ? "first" : "next",
@@ -110,6 +166,8 @@ int main(int argc, char** argv)
             clock.start();
             if (mode != "idle")
                 layer.ShowStartPage(page.string());
+            if (mode == "live" || mode == "covered")
+                frameWatch.start();
         });
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
         const int code = QApplication::exec();
