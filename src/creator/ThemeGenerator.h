@@ -27,13 +27,14 @@ std::string ResolScriptText();
 std::string ThemeStartPageText(const std::string& colourText, const std::string& backgroundPictureName,
                                const std::string& movieName, const TFlashOptions& flash, DesktopSize screen,
                                FlashPosition position);
-std::string NewThemeCfgText(const std::string& name, const std::string& author, const std::string& description);
+std::string NewThemeCfgText(const std::string& name, const std::string& author,
+                            const std::string& description);
 
 // Everything the creation page hands to the generator.
 struct ThemeDesign
 {
-    std::string MoviePath;             // a ".swf" file
-    std::string Name;                  // becomes the package's file name
+    std::string MoviePath; // a ".swf" file
+    std::string Name;      // becomes the package's file name
     std::string Author;
     std::string Description;           // may hold several lines
     std::string BackgroundPicturePath; // empty for none; a JPEG
@@ -50,11 +51,15 @@ class ThemeCreationError : public std::runtime_error
 public:
     enum class Reason
     {
-        FileNotFound,   // the movie or the picture names no existing file
-        UnsafeName,     // the theme name is not a safe file name
-        NotAMovie,      // the movie has no SWF signature
-        NotAJpeg,       // the picture has no JPEG signature
-        PackingFailed,  // the package could not be built or put in place
+        FileNotFound,  // the movie or the picture names no existing file
+        UnsafeName,    // the theme name is not a safe file name
+        NotAMovie,     // the movie has no SWF signature
+        NotAJpeg,      // the picture has no JPEG signature
+        PackingFailed, // the package could not be built or put in place
+        NameClash,     // the movie's or the picture's file name cannot be a member of its own:
+                       // one of the page's files, the other file's name, or a name the page
+                       // cannot quote
+        TooLarge,      // the movie and picture are larger than a package may unpack to
     };
 
     ThemeCreationError(Reason reason, const std::string& detail);
@@ -73,7 +78,9 @@ bool IsSafeThemeName(std::string_view name);
 // WorkDir/<tick - 100>/Files receives the movie, the picture and the three generated files,
 // and the package is written beside its final name and renamed into place only when
 // complete, so an existing package of that name is replaced only by a complete new one.
-// Returns the package's path. Throws ThemeCreationError; nothing is written outside the
+// Returns the package's path. Throws ThemeCreationError for refused inputs and for a
+// package that cannot be built or put in place; FileError when the build folder or the files
+// in it cannot be written or a chosen file cannot be read. Nothing is written outside the
 // store.
 std::string GenerateTheme(const ThemeEnvironment& env, const ThemeDesign& design);
 
