@@ -122,9 +122,10 @@ int main(int argc, char** argv)
                              std::printf("layer %s\n", ondrix::ThemeLayerKindName(kind).c_str());
                              std::fflush(stdout);
                          });
-        // The screen's centre is watched for the movie's first frame after the first show (the next
-        // show of the same theme cannot be told from the frames still on the screen).
+        // The screen's centre is watched for the movie's first frame after a show; after the next
+        // show, for the old movie's frames to go first (the page drawn anew) and the movie to come.
         QTimer frameWatch;
+        bool blankSeen = true;
         frameWatch.setInterval(20);
         const QRgb pageBackground = PageBackground(page);
         QObject::connect(&frameWatch, &QTimer::timeout, [&] {
@@ -132,10 +133,13 @@ int main(int argc, char** argv)
             const QRect area = screen->geometry();
             const QImage image =
                 screen->grabWindow(0, area.center().x() - 120, area.center().y() - 120, 240, 240).toImage();
-            if (!ShowsMovie(image, pageBackground))
+            const bool movie = ShowsMovie(image, pageBackground);
+            blankSeen = blankSeen || !movie;
+            if (!movie || !blankSeen)
                 return;
             frameWatch.stop();
-            std::printf("first-frame-ms %lld\n", static_cast<long long>(clock.elapsed()));
+            std::printf("%s-frame-ms %lld\n", shows == 1 ? "first" : "next",
+                        static_cast<long long>(clock.elapsed()));
             std::fflush(stdout);
         });
         QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::movieStarted, [&] {
@@ -148,6 +152,8 @@ int main(int argc, char** argv)
                     ++shows;
                     clock.start();
                     layer.ShowStartPage(page.string());
+                    blankSeen = false;
+                    frameWatch.start();
                 });
             if (mode == "covered")
                 cover.showFullScreen();
