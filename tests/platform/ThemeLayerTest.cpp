@@ -244,6 +244,7 @@ private slots:
         QVERIFY(layer.View() == nullptr);
 
         layer.ShowStartPage(Page("index.htm"));
+        QSignalSpy console(layer.Page(), &ThemePage::consoleMessage);
         QCOMPARE(inUse.count(), 1);
         QCOMPARE(inUse.at(0).at(0).value<ThemeLayerKind>(), ThemeLayerKind::LiveWindow);
         QVERIFY(layer.View() != nullptr);
@@ -251,6 +252,15 @@ private slots:
         QVERIFY(layer.View()->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QTRY_VERIFY_WITH_TIMEOUT(started.count() == 1, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(ShowsMovie(layer.View()->grab().toImage()), kWaitMs);
+        // Drawn in software, the player goes straight to its canvas renderer, without first
+        // trying the GPU renderers that cannot start here.
+        QStringList messages;
+        for (const QList<QVariant>& message : console)
+            messages << message.at(0).toString();
+        QVERIFY2(messages.filter(QStringLiteral("Used renderer: canvas")).size() == 1,
+                 qPrintable(messages.join('\n')));
+        QVERIFY2(messages.filter(QStringLiteral("Error creating")).isEmpty(),
+                 qPrintable(messages.join('\n')));
         // Sound is off unless asked for.
         QVERIFY(layer.Page()->isAudioMuted());
         layer.SetSound(true);

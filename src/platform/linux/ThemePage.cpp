@@ -66,8 +66,13 @@ QString ThemeProfile::PlayerPrelude()
                        "window.RufflePlayer.config = {publicPath: \"%1://%2%3\", autoplay: \"on\", "
                        "splashScreen: false, contextMenu: \"off\", unmuteOverlay: \"hidden\", "
                        "openUrlMode: \"deny\", allowNetworking: \"internal\", allowScriptAccess: false, "
-                       "showSwfDownload: false, warnOnUnsupportedContent: false, logLevel: \"error\"};\n")
-            .arg(QLatin1String(kThemeScheme), QLatin1String(kThemeHost), QLatin1String(kPlayerPrefix));
+                       "showSwfDownload: false, warnOnUnsupportedContent: false, logLevel: \"error\"%4};\n")
+            .arg(QLatin1String(kThemeScheme), QLatin1String(kThemeHost), QLatin1String(kPlayerPrefix),
+                 // Drawn in software, the web view has no WebGL: the player's tries of its GPU
+                 // renderers would only delay the first frame.
+                 qEnvironmentVariable("QT_QUICK_BACKEND") == QLatin1String("software")
+                     ? QLatin1String(", preferredRenderer: \"canvas\"")
+                     : QLatin1String(""));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
     return config;
 #else
