@@ -162,8 +162,6 @@ QString PercentSpinBox::textFromValue(double value) const
     return text;
 }
 
-void PercentSpinBox::fixup(QString&) const {}
-
 CreatorPage::CreatorPage(TOptions& options, TRAgent& agent, const ThemeStore* store, ThemesPage& themes,
                          QWidget* parent)
     : TitledPage("TabSheet1", "p4articlelabel", parent), m_options(options), m_agent(agent), m_store(store),

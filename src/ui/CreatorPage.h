@@ -44,7 +44,6 @@ protected:
     QValidator::State validate(QString& input, int& pos) const override;
     double valueFromText(const QString& text) const override;
     QString textFromValue(double value) const override;
-    void fixup(QString& input) const override;
 };
 
 // Page 3, the theme creation: the movie, its name, author and description, the background
