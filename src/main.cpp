@@ -18,9 +18,11 @@
 #include "platform/linux/ThemeLayerFactory.h"
 #include "platform/linux/ThemeScheme.h"
 #include "platform/linux/WebEngineActiveDesktop.h"
+#include "platform/linux/WebEngineMoviePlayer.h"
 #include "platform/linux/XdgAutostart.h"
 #include "themes/DesktopThemeApplier.h"
 #include "themes/ThemeStore.h"
+#include "ui/CreatorPage.h"
 #include "ui/Dialogs.h"
 #include "ui/OndrixApplication.h"
 #include "ui/aboutWin.h"
@@ -220,6 +222,12 @@ int main(int argc, char** argv)
                          autostart.EntryPath().c_str());
     };
     window.CreateAboutWindow();
+    // The creation page previews movies with the live themes' player where its files are
+    // there; its web view is made only when a first movie is chosen.
+    if (probes.FlashRegistered())
+        window.CreatorPageWidget()->SetPlayer(
+            new WebEngineMoviePlayer(std::filesystem::path(options.AppDir) / "ruffle",
+                                     std::filesystem::path(themeEnvironment.WorkFolder()) / "preview"));
     // The user is told once which way themes are shown here (and again if that changes).
     if (webLayer != nullptr) {
         const auto tell = [&window, &options](ThemeLayerKind kind) {

@@ -61,16 +61,6 @@ void TitledPage::SetTitle(const std::string& title)
     m_title->setText(Title(title));
 }
 
-CreatorPage::CreatorPage(QWidget* parent) : TitledPage("TabSheet1", "p4articlelabel", parent)
-{
-    Body()->addStretch(1);
-}
-
-void CreatorPage::ApplyTexts(const TLanguage& language)
-{
-    SetTitle(language.Text(Txt::PAGES_ARTICLES_p3));
-}
-
 ReportPage::ReportPage(QWidget* parent) : TitledPage("TabSheet4", "prepalabel", parent)
 {
     m_back = new QToolButton(this);

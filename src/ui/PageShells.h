@@ -34,15 +34,6 @@ private:
     QVBoxLayout* m_body = nullptr;
 };
 
-// Page 3, the theme creation.
-class CreatorPage : public TitledPage
-{
-    Q_OBJECT
-public:
-    explicit CreatorPage(QWidget* parent = nullptr);
-    void ApplyTexts(const TLanguage& language);
-};
-
 // Page 4, the theme report, with its back button.
 class ReportPage : public TitledPage
 {

@@ -242,6 +242,18 @@ void ThemesPage::FillAtStartup()
     lvAdvancEnter();
 }
 
+bool ThemesPage::ImportPackage(const std::string& path)
+{
+    if (m_store == nullptr)
+        return false;
+    const std::optional<ThemeRow> row = m_store->ImportThemePackage(path);
+    if (row)
+        AppendRow(*row);
+    RefreshRemoveButton();
+    lvAdvancEnter();
+    return row.has_value();
+}
+
 int ThemesPage::ThemeCount() const
 {
     return m_lvAdvanc->topLevelItemCount();

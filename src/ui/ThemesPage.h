@@ -51,6 +51,11 @@ public:
     // Start-up: the rows of the store, then the sort rule saved in the options.
     void FillAtStartup();
 
+    // Brings a package into the store and shows its row: a new one at the end, or the row
+    // that shows that package already. False when it is no theme package. Throws like
+    // ThemeStore::ImportThemePackage.
+    bool ImportPackage(const std::string& path);
+
     int ThemeCount() const;
     QTreeWidget* lvAdvanc() const { return m_lvAdvanc; }
     ColumnLimits& Columns() const { return *m_columns; }

@@ -2,6 +2,7 @@
 
 #include "ChangeScheduler.h"
 #include "ColumnLimits.h"
+#include "CreatorPage.h"
 #include "Glyphs.h"
 #include "HoverWatcher.h"
 #include "ImageListsPage.h"
@@ -97,7 +98,7 @@ void TfMain::BuildLayout()
     auto* optionsHost = new TitledPage("TabSheet3", "p3articlelabel", m_pageControl);
     m_optionsPage = new OptionsPage(m_options, m_agent, optionsHost);
     optionsHost->Body()->addWidget(m_optionsPage, 1);
-    m_creatorPage = new CreatorPage(m_pageControl);
+    m_creatorPage = new CreatorPage(m_options, m_agent, m_themeStore, *m_themesPage, m_pageControl);
     m_reportPage = new ReportPage(m_pageControl);
     for (QWidget* page : std::initializer_list<QWidget*>{m_themesPage, m_imageListsPage, optionsHost,
                                                          m_creatorPage, m_reportPage})
@@ -150,6 +151,8 @@ void TfMain::WireThemesPage()
     });
     connect(m_themesPage, &ThemesPage::createRequested, this,
             [this] { m_sideBar->ButtonByTag(PageCreator)->click(); });
+    connect(m_creatorPage, &CreatorPage::themeCreated, this,
+            [this] { m_sideBar->ButtonByTag(PageThemes)->click(); });
     connect(m_themesPage, &ThemesPage::reportReady, this, [this](const QString& name, const QString& text) {
         m_reportPage->ShowReport(name, text);
         m_reportPage->prepBBack()->setProperty("tag", int(PageThemes));

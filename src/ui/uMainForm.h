@@ -119,6 +119,7 @@ public:
     ChangeScheduler* Scheduler() const { return m_scheduler; }
     ThemesPage* ThemesPageWidget() const { return m_themesPage; }
     ReportPage* ReportPageWidget() const { return m_reportPage; }
+    CreatorPage* CreatorPageWidget() const { return m_creatorPage; }
 
 signals:
     void closed();

@@ -1,5 +1,6 @@
 // The main window's texts, status bar, hover texts and commands.
 #include "ChangeScheduler.h"
+#include "CreatorPage.h"
 #include "Dialogs.h"
 #include "Glyphs.h"
 #include "ImageListsPage.h"
