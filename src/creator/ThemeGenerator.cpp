@@ -112,7 +112,10 @@ ChosenFile ReadChosenFile(const std::string& path, const ChosenKind& kind, std::
     ChosenFile file{FileNamePart(path), {}};
     const auto safe = SafeMemberPath(file.name);
     const bool quotable = std::none_of(file.name.begin(), file.name.end(), [](char c) {
-        return c == '"' || static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
+        // A quote ends the page's attribute; "#", "?" and "%" make the page's relative address
+        // name another file (a fragment, a query, an escape).
+        return c == '"' || c == '#' || c == '?' || c == '%' || static_cast<unsigned char>(c) < 0x20 ||
+               c == '\x7F';
     });
     if (!safe || *safe != file.name || !quotable)
         throw ThemeCreationError(Reason::NameClash, "The " + std::string(kind.what) + " \"" + path +
@@ -328,7 +331,13 @@ std::string GenerateTheme(const ThemeEnvironment& env, const ThemeDesign& design
 
     std::vector<ZipMember> members;
     members.push_back({"index.htm", page});
-    members.push_back({"theme.cfg", NewThemeCfgText(design.Name, design.Author, design.Description)});
+    std::string themeCfg = NewThemeCfgText(design.Name, design.Author, design.Description);
+    // The store refuses to read a bigger description; such a package could never be listed.
+    if (themeCfg.size() > kMaxThemeCfgBytes)
+        throw ThemeCreationError(Reason::TooLarge,
+                                 "The theme's name, author and description are longer than a "
+                                 "theme can hold (1 MiB in all).");
+    members.push_back({"theme.cfg", std::move(themeCfg)});
     members.push_back({movie.name, std::move(movie.bytes)});
     if (picture)
         members.push_back({picture->name, std::move(picture->bytes)});

@@ -444,7 +444,9 @@ void CreatorPage::bcreateClick()
     design.MoviePath = PathOf(m_foeffile->text());
     design.Name = m_edname->text().toStdString();
     design.Author = m_edauthor->text().toStdString();
-    design.Description = m_meDescription->toPlainText().toStdString();
+    // Lines of a description end in CR LF, as every line of "theme.cfg" does.
+    design.Description =
+        m_meDescription->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString();
     design.BackgroundPicturePath = PathOf(m_fobgimg->text());
     design.Colour = {static_cast<std::uint8_t>(m_colour.red()), static_cast<std::uint8_t>(m_colour.green()),
                      static_cast<std::uint8_t>(m_colour.blue())};
@@ -496,14 +498,15 @@ void CreatorPage::ChooseColour()
 
 void CreatorPage::BrowseMovie()
 {
-    const QStringList chosen = Dialogs::ChooseFiles(window(), m_movieFilter, QString());
+    const QStringList chosen = Dialogs::ChooseFiles(window(), m_movieFilter, QString(), false);
     if (!chosen.isEmpty())
         m_foeffile->setText(chosen.first());
 }
 
 void CreatorPage::BrowsePicture()
 {
-    const QStringList chosen = Dialogs::ChooseFiles(window(), QString::fromLatin1(kPictureFilter), QString());
+    const QStringList chosen =
+        Dialogs::ChooseFiles(window(), QString::fromLatin1(kPictureFilter), QString(), false);
     if (chosen.isEmpty())
         return;
     m_fobgimg->setText(chosen.first());

@@ -28,7 +28,7 @@ std::optional<QStringList> g_nextFiles;
 FileDialogCall g_lastCall;
 } // namespace
 
-QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& folder)
+QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& folder, bool several)
 {
     g_lastCall = {filter, folder};
     if (g_ending)
@@ -37,6 +37,10 @@ QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& f
         const QStringList files = *g_nextFiles;
         g_nextFiles.reset();
         return files;
+    }
+    if (!several) {
+        const QString file = QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+        return file.isEmpty() ? QStringList() : QStringList{file};
     }
     return QFileDialog::getOpenFileNames(parent, QString(), folder, filter);
 }

@@ -30,7 +30,8 @@ QStringList& RecordedMessages();
 // The shared file-open dialog: several existing files, resizable; an empty list when the user
 // cancels. folder is where it opens (empty: the current folder). Tests set the files the next
 // call returns instead of showing the dialog; the filter and folder it was given are kept.
-QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& folder);
+// several false: one file only.
+QStringList ChooseFiles(QWidget* parent, const QString& filter, const QString& folder, bool several = true);
 void SetNextChosenFiles(const QStringList& files);
 struct FileDialogCall
 {

@@ -183,7 +183,8 @@ TEST_F(ThemeGeneratorTest, MissingOrWrongFilesAreRefusedWithoutAPackage)
 TEST_F(ThemeGeneratorTest, FileNamesThatWouldOverwriteAMemberAreRefused)
 {
     ThemeDesign d = design;
-    for (const char* name : {"index.htm", "THEME.CFG", "resol.js", "css.css", "se\"a.swf", "a:b.swf"}) {
+    for (const char* name : {"index.htm", "THEME.CFG", "resol.js", "css.css", "se\"a.swf", "a:b.swf",
+                             "sea#1.swf", "a?b.swf", "100%.swf"}) {
         d.MoviePath = app.dir.Write(std::string("clash/") + name, kMovie).string();
         EXPECT_EQ(FailureOf(d), Reason::NameClash) << name;
     }
@@ -213,6 +214,16 @@ TEST_F(ThemeGeneratorTest, FilesBeyondTheUnpackBoundAreRefusedUpFront)
     EXPECT_EQ(FailureOf(d), Reason::TooLarge);
     EXPECT_FALSE(fs::exists(BuildFiles("half.jpg")));
     EXPECT_FALSE(fs::exists(app.Store("Sea.ond")));
+}
+
+TEST_F(ThemeGeneratorTest, DescriptionTheStoreCouldNotReadIsRefused)
+{
+    ThemeDesign d = design;
+    d.Description = std::string(1024 * 1024, 'd');
+    EXPECT_EQ(FailureOf(d), Reason::TooLarge);
+    EXPECT_FALSE(fs::exists(app.Store("Sea.ond")));
+    d.Description = std::string(1000, 'd');
+    EXPECT_TRUE(fs::exists(GenerateTheme(app.env, d)));
 }
 
 TEST_F(ThemeGeneratorTest, FailedPackingLeavesTheOldPackageAsItWas)

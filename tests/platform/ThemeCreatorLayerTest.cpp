@@ -30,6 +30,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 using namespace ondrix;
@@ -206,8 +207,23 @@ private slots:
         m_page->SetPlayer(player);
         QCOMPARE(m_page->Player(), player);
         QSignalSpy loaded(player, &WebEngineMoviePlayer::previewLoaded);
-        // No web content before a movie is given.
+        // No web content before a movie is given, nor for a file that is no Flash movie or one
+        // too big to copy while the page waits.
         QVERIFY(player->View() == nullptr);
+        const fs::path notAMovie = fs::path(m_app->Work()).parent_path() / "notes.swf";
+        const fs::path huge = fs::path(m_app->Work()).parent_path() / "huge.swf";
+        {
+            std::ofstream(notAMovie) << "just some notes";
+            std::ofstream(huge) << "FWS";
+            fs::resize_file(huge, 65ull * 1024 * 1024); // sparse: nothing is really written
+        }
+        for (const fs::path& refused : {notAMovie, huge}) {
+            Get<QLineEdit>("foeffile")->clear();
+            QTest::keyClicks(Get<QLineEdit>("foeffile"), QString::fromStdString(refused.string()));
+            QVERIFY(player->View() == nullptr);
+            QVERIFY(!fs::exists(previewFolder) || fs::is_empty(previewFolder));
+        }
+        Get<QLineEdit>("foeffile")->clear();
 
         QTest::keyClicks(Get<QLineEdit>("foeffile"), QString::fromStdString(Movie()));
         QVERIFY(player->View() != nullptr);

@@ -314,7 +314,7 @@ private slots:
                     if (entry->text() == QStringLiteral("Deutsch"))
                         deutsch = entry;
         QVERIFY(deutsch != nullptr);
-        m_window->LangItemClick(deutsch);
+        deutsch->trigger(); // as a click on the menu entry does
 
         QCOMPARE(Get<QLabel>("lbffile")->text(), QStringLiteral("Flash-Film"));
         QCOMPARE(Get<QPushButton>("cebgcolor")->text(), QStringLiteral("$00000000"));
@@ -370,6 +370,10 @@ private slots:
         QTRY_VERIFY(Get<QLineEdit>("edname")->hasFocus());
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Sea"));
         QTest::keyClicks(Get<QLineEdit>("edauthor"), QStringLiteral("Ann"));
+        QWidget* description = Get<QWidget>("meDescription");
+        QTest::keyClicks(description, QStringLiteral("Waves"));
+        QTest::keyClick(description, Qt::Key_Return);
+        QTest::keyClicks(description, QStringLiteral("at night"));
         QTest::keyClick(Get<QComboBox>("cbquality"), Qt::Key_Down);
         QCOMPARE(Placeholder()->Quality(), std::string("Best"));
         Drag(Panel6(), QPoint(5, 5), {QPoint(54, 33)}); // 55 / 221 and 34 / 137: 25 % and 25 %
@@ -384,6 +388,8 @@ private slots:
         QCOMPARE(members.at("sea.swf"), MovieBytes());
         QVERIFY(members.at("index.htm").find("WriteLT(25,25)") != std::string::npos);
         QVERIFY(members.at("theme.cfg").find("ThemeAuthor=Ann") != std::string::npos);
+        QVERIFY(members.at("theme.cfg").find("Description=Waves\r\nat night\r\n[Files]") !=
+                std::string::npos);
 
         QTreeWidget* list = m_window->ThemesPageWidget()->lvAdvanc();
         QCOMPARE(list->topLevelItemCount(), 1);

@@ -12,11 +12,25 @@
 #include <array>
 #include <cctype>
 #include <exception>
+#include <fstream>
 #include <system_error>
 
 namespace ondrix {
 
 namespace {
+
+// The largest movie the preview copies.
+constexpr std::uintmax_t kMaxPreviewMovieBytes = 64ull * 1024 * 1024;
+
+// "FWS", "CWS" or "ZWS": an uncompressed, zlib- or LZMA-compressed Flash movie.
+bool HasMovieSignature(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    char head[3] = {};
+    if (!file.read(head, sizeof head))
+        return false;
+    return (head[0] == 'F' || head[0] == 'C' || head[0] == 'Z') && head[1] == 'W' && head[2] == 'S';
+}
 
 namespace fs = std::filesystem;
 
@@ -108,7 +122,9 @@ void WebEngineMoviePlayer::SetMovie(const std::string& path)
     if (path.empty() || !fs::is_regular_file(path, error))
         return;
     MovieStamp stamp{path, fs::file_size(path, error), {}};
-    if (error)
+    // Only a Flash movie of a sensible size is copied for the preview: the field may name any
+    // file, and the copy is made while the page waits.
+    if (error || stamp.size > kMaxPreviewMovieBytes || !HasMovieSignature(path))
         return;
     stamp.written = fs::last_write_time(path, error);
     if (error)
@@ -119,12 +135,17 @@ void WebEngineMoviePlayer::SetMovie(const std::string& path)
         return;
 
     fs::create_directories(m_previewFolder, error);
+    // A link in the folder's place would send the copies, and the clearing, elsewhere.
+    if (error || fs::is_symlink(fs::symlink_status(m_previewFolder, error)))
+        return;
     ClearPreviewFolder();
     const std::string copy = "movie-" + std::to_string(++m_generation) + ".swf";
     fs::copy_file(path, m_previewFolder / copy, fs::copy_options::overwrite_existing, error);
     if (error) {
-        // A movie that cannot be read leaves the preview as it was; the generator reports it.
+        // A movie that cannot be read leaves no movie to show again (its old copy is gone);
+        // the generator reports it.
         m_movie = {};
+        m_movieCopy.clear();
         return;
     }
     m_movie = stamp;
