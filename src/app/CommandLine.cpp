@@ -284,11 +284,13 @@ DecodedRequest DecodeRequest(std::string_view line)
             decoded.command = Command{entry->verb, {}};
         return decoded;
     }
-    const std::optional<std::string> argument = argumentAt == std::string_view::npos
-                                                    ? std::optional<std::string>()
-                                                    : UnescapeText(rest.substr(argumentAt + 1));
-    if (!argument || argument->empty()) {
-        decoded.error = option + (argument ? " needs a value" : " has a badly escaped value");
+    if (argumentAt == std::string_view::npos || argumentAt + 1 == rest.size()) {
+        decoded.error = option + " needs a value";
+        return decoded;
+    }
+    const std::optional<std::string> argument = UnescapeText(rest.substr(argumentAt + 1));
+    if (!argument) {
+        decoded.error = option + " has a badly escaped value";
         return decoded;
     }
     if (entry->verb == Verb::Mode && !IsModeName(*argument)) {
