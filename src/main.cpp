@@ -1,4 +1,5 @@
 #include "app/AppFolders.h"
+#include "app/CommandLine.h"
 #include "app/StartupShortcut.h"
 #include "app/options.h"
 #include "core/AtomicFile.h"
@@ -37,6 +38,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -48,6 +50,48 @@
 using namespace ondrix;
 
 namespace {
+
+// A command waits this long for the running copy; one behind a change that shows an error
+// box waits for that box.
+constexpr std::chrono::seconds kAnswerTimeout{30};
+constexpr std::chrono::seconds kRequestTimeout{5};
+
+std::string SettingsPath()
+{
+    return RegFileRegistry::DefaultRegistryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+std::string CurrentFolder()
+{
+    std::error_code error;
+    return std::filesystem::current_path(error).string();
+}
+
+// --help, a wrong command line, or a command for the running copy: nothing of the program
+// itself is made.
+int RunCommandLine(int argc, char** argv, const ParsedArguments& arguments)
+{
+    ClientReport report;
+    if (!arguments.error.empty()) {
+        report = ReportUsageError(arguments.error);
+    } else if (arguments.command.verb == Verb::Help) {
+        report.exitCode = ExitCode::Done;
+        report.out = UsageText();
+    } else {
+        const QCoreApplication client(argc, argv);
+        const SingleInstance instance(QString::fromStdString(SettingsPath()));
+        const SingleInstance::Exchange exchange = instance.Ask(
+            QByteArray::fromStdString(EncodeRequest(arguments.command)), kAnswerTimeout, kMaxAnswerBytes);
+        using Outcome = SingleInstance::Exchange::Outcome;
+        const Delivery delivery = exchange.outcome == Outcome::NotRunning ? Delivery::NotRunning
+                                  : exchange.outcome == Outcome::Answered ? Delivery::Answered
+                                                                          : Delivery::NoAnswer;
+        report = ReportExchange(arguments.command, delivery, exchange.answer.toStdString());
+    }
+    std::fputs(report.out.c_str(), stdout);
+    std::fputs(report.err.c_str(), stderr);
+    return static_cast<int>(report.exitCode);
+}
 
 std::unique_ptr<ScreenInfo> ChooseScreenInfo(const DesktopEnvironment& environment)
 {
@@ -89,6 +133,11 @@ std::unique_ptr<DesktopWallpaper> ChooseDesktopWallpaper(const DesktopEnvironmen
 
 int main(int argc, char** argv)
 {
+    const ParsedArguments arguments =
+        ParseArguments(std::vector<std::string>(argv + 1, argv + argc), CurrentFolder());
+    if (!arguments.error.empty() || arguments.command.verb != Verb::Start)
+        return RunCommandLine(argc, argv, arguments);
+
     Q_INIT_RESOURCE(icons);
     // The theme pages' own scheme must be known before the application object exists.
     RegisterThemeScheme();
@@ -99,9 +148,11 @@ int main(int argc, char** argv)
     // The program lives in the notification area: hiding its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::string registryPath =
-        RegFileRegistry::DefaultRegistryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const std::string registryPath = SettingsPath();
     SingleInstance instance(QString::fromStdString(registryPath));
+    instance.SetLimits(static_cast<qsizetype>(kMaxRequestBytes), kRequestTimeout);
+    instance.tooLongAnswer = QByteArray::fromStdString(
+        EncodeAnswer(Answer{false, "The request was refused: it is too long.", {}}));
     if (!instance.BecomePrimary())
         return 0;
 
@@ -242,6 +293,11 @@ int main(int argc, char** argv)
         QObject::connect(webLayer, &WebEngineActiveDesktop::layerInUse, &window, tell);
     }
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfMain::TrayIconDblClick);
+    instance.SetRequestHandler([&window](const QByteArray& line, SingleInstance::Reply reply) {
+        window.RemoteRequest(line.toStdString(), [reply](const std::string& answer) {
+            reply(QByteArray::fromStdString(answer));
+        });
+    });
     QObject::connect(&window, &TfMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
 
     if (terminationPending) {
@@ -272,6 +328,7 @@ int main(int argc, char** argv)
     keepCurrentItems.start(1000);
 
     const int exitCode = QApplication::exec();
+    instance.SetRequestHandler(nullptr);
 
     keepCurrentItems.stop();
     agentPoll.stop();

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <exception>
+#include <stdexcept>
 
 namespace ondrix {
 
@@ -72,9 +73,13 @@ template <typename Work> bool ChangeScheduler::Change(Work&& work)
         done = true;
     } catch (const std::exception& error) {
         // Still busy while the box is open: what its event loop delivers is dropped.
-        Dialogs::ShowError(m_errorParent, QString::fromStdString(error.what()));
+        if (errorSink)
+            errorSink(error.what());
+        else
+            Dialogs::ShowError(m_errorParent, QString::fromStdString(error.what()));
     }
     m_busy = false;
+    emit changeFinished();
     return done;
 }
 
@@ -218,6 +223,26 @@ void ChangeScheduler::tbbChStateClick()
         } else {
             ShowPicture();
             emit pageRequested(kImageListsPage);
+        }
+    });
+}
+
+void ChangeScheduler::NextChange()
+{
+    Change([this] {
+        if (!m_options.Enabled)
+            throw std::runtime_error("Changing is off; switch it on first (ondrix --on).");
+        if (m_options.state == 0) {
+            NextTheme();
+            if (m_options.cadvTheme.empty())
+                throw std::runtime_error("There is no theme to change to: the theme store is empty.");
+            m_activeDesktop.ApplyTheme(m_options.cadvTheme);
+        } else {
+            NextPicture();
+            if (m_options.cImg.empty())
+                throw std::runtime_error(
+                    "There is no picture to change to: the current image list is empty.");
+            m_wallpaper.SetWallpaper(m_options.cImg);
         }
     });
 }

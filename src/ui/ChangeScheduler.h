@@ -63,7 +63,16 @@ public:
     void tbbONOFFPM01Click(); // on, picture mode
     void tbbChStateClick();   // other mode
 
+    // A change now, asked for from outside (the command line): the work of the change
+    // timer of the mode, whatever the change type. Refused while changing is off and when
+    // there is nothing to change to.
+    void NextChange();
+
     bool Busy() const { return m_busy; }
+
+    // While set, a change's error goes here instead of into a message box: the caller
+    // answers with it (a command from the command line).
+    std::function<void(const std::string& error)> errorSink;
 
 signals:
     void enabledChanged(bool enabled);
@@ -73,6 +82,8 @@ signals:
     void modeSwitchedByButton(std::uint8_t state);
     // The mode button shows the page of the new mode: TfMain's page index.
     void pageRequested(int page);
+    // A change has ended, done or failed; the scheduler takes the next one now.
+    void changeFinished();
 
 private:
     // Runs one change unless one is running already; false when dropped or failed.

@@ -168,6 +168,14 @@ void ThemesPage::OpenFrom(const QString& folder)
     lvAdvancEnter();
 }
 
+void ThemesPage::ListPackage(const ThemeRow& row)
+{
+    AppendRow(row);
+    RefreshRemoveButton();
+    SortList();
+    lvAdvancEnter();
+}
+
 void ThemesPage::padvbRemoveClick()
 {
     if (m_store && m_store->RecycledThemesExist()) {

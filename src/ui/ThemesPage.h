@@ -84,6 +84,9 @@ public:
     void padvbDownloadClick();
     void DownloadLink1();
     void DropOnList(const QMimeData* mime);
+    // A package the store has just taken in outside the page (a command from the command
+    // line): its row is added, or brought up to date, in the list's order.
+    void ListPackage(const ThemeRow& row);
 
 signals:
     // cadvTheme has been set; the main window switches changes on in theme mode while the

@@ -126,6 +126,9 @@ void TfMain::BuildLayout()
     connect(m_toolBar, &MainToolBar::switchOnThemesChosen, this, &TfMain::tbbONOFFPM00Click);
     connect(m_toolBar, &MainToolBar::switchOnPicturesChosen, this, &TfMain::tbbONOFFPM01Click);
     connect(m_scheduler, &ChangeScheduler::enabledChanged, this, &TfMain::ShowEnabled);
+    // Commands from the command line that came during a change are taken up after it.
+    connect(m_scheduler, &ChangeScheduler::changeFinished, this, &TfMain::RunWaitingRequests,
+            Qt::QueuedConnection);
     connect(m_scheduler, &ChangeScheduler::modeChanged, m_toolBar, &MainToolBar::ShowPictureMode);
     connect(m_scheduler, &ChangeScheduler::modeSwitchedByButton, this,
             [this](std::uint8_t state) { m_status->SetText(1, ToQ(StatusPanel1Text(m_language, state))); });

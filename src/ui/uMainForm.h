@@ -7,8 +7,10 @@
 #include <QSystemTrayIcon>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -112,6 +114,12 @@ public:
     void Timer3Timer();
     void Timer4Timer();
 
+    // A request line from the command line (ondrix --next and so on). It is carried out
+    // through the same handlers as the tool bar's, never inside a running change: one that
+    // comes meanwhile waits until the change is done. answer gets the encoded answer.
+    void RemoteRequest(const std::string& line, std::function<void(const std::string& answer)> answer);
+    int WaitingRequests() const { return static_cast<int>(m_requests.size()); }
+
     QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
     // Resource name of the picture the notification-area icon shows ("tray0" or "tray1").
     QString TrayPictureName() const { return m_trayPicture; }
@@ -142,6 +150,11 @@ private:
     void ArmChangeTimers();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void RunWaitingRequests();
+    // The encoded answer to one request line.
+    std::string CarryOutRequest(const std::string& line);
+    void ApplyThemeFile(const std::string& path);
+    void SetPictureFile(const std::string& path);
 
     TOptions& m_options;
     TRAgent& m_agent;
@@ -179,6 +192,14 @@ private:
     bool m_hoverLock = false;
     QDeadlineTimer m_noteShownUntil{0};
     bool m_centred = false;
+
+    struct WaitingRequest
+    {
+        std::string line;
+        std::function<void(const std::string&)> answer;
+    };
+    std::deque<WaitingRequest> m_requests;
+    bool m_carryingOut = false;
 };
 
 } // namespace ondrix

@@ -3,6 +3,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <spawn.h>
 #include <stdexcept>
@@ -37,6 +40,11 @@ AppSandbox::~AppSandbox()
 
 pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
 {
+    return Start(arguments, Output{});
+}
+
+pid_t AppSandbox::Start(const std::vector<std::string>& arguments, const Output& output)
+{
     std::map<std::string, std::string> variables;
     for (char** entry = environ; *entry; ++entry) {
         const std::string text = *entry;
@@ -69,11 +77,40 @@ pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
         argv.push_back(text.data());
     argv.push_back(nullptr);
 
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!output.out.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, output.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!output.err.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, output.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+    const int failed = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
         throw std::runtime_error("could not start " + argText[0]);
     m_started.push_back(pid);
     return pid;
+}
+
+AppSandbox::Run AppSandbox::RunToEnd(const std::vector<std::string>& arguments,
+                                     std::chrono::milliseconds timeout)
+{
+    const std::string id = std::to_string(++m_runs);
+    const Output output{m_root / ("run" + id + ".out"), m_root / ("run" + id + ".err")};
+    return Finish(Start(arguments, output), output, timeout);
+}
+
+AppSandbox::Run AppSandbox::Finish(pid_t pid, const Output& output, std::chrono::milliseconds timeout)
+{
+    const auto read = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    Run run;
+    run.status = WaitForExit(pid, timeout);
+    run.out = read(output.out);
+    run.err = read(output.err);
+    return run;
 }
 
 std::optional<int> AppSandbox::WaitForExit(pid_t pid, std::chrono::milliseconds timeout)

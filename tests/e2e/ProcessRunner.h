@@ -28,12 +28,30 @@ public:
     std::map<std::string, std::string> environment;
 
     pid_t Start(const std::vector<std::string>& arguments = {});
+    // The program started with its standard output and error going to files of the sandbox.
+    struct Output
+    {
+        std::filesystem::path out;
+        std::filesystem::path err;
+    };
+    pid_t Start(const std::vector<std::string>& arguments, const Output& output);
+    // Runs the program to its end (a command-line client): exit status and what it printed.
+    struct Run
+    {
+        std::optional<int> status;
+        std::string out;
+        std::string err;
+    };
+    Run RunToEnd(const std::vector<std::string>& arguments,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(40));
+    Run Finish(pid_t pid, const Output& output, std::chrono::milliseconds timeout);
     // Exit status of a finished process, or nothing when it did not end in time.
     std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeout);
 
 private:
     std::filesystem::path m_root;
     std::vector<pid_t> m_started;
+    int m_runs = 0;
 };
 
 // Polls until the predicate holds or the time is up.

@@ -6,6 +6,7 @@
 #include "core/Errors.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/Shell.h"
+#include "platform/linux/SingleInstance.h"
 #include "themes/ThemeApplier.h"
 #include "ui/Dialogs.h"
 #include "ui/MainToolBar.h"
@@ -14,7 +15,9 @@
 #include "wallpaper/ResolutionAgent.h"
 #include "wallpaper/WallpaperSetter.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -459,6 +462,71 @@ private slots:
         QVERIFY(Dialogs::RecordedMessages().front().contains(QStringLiteral("missing.bmp")));
         QVERIFY(window.findChild<QTimer*>(QStringLiteral("Timer4"))->isActive());
         QVERIFY(!window.Scheduler()->Busy());
+    }
+
+    // A command from the command line that comes while a change runs an event loop of its
+    // own (as its error box does) waits, and is carried out once the change is done, in the
+    // order the commands came.
+    void commandDuringAChangeWaitsForIt()
+    {
+        m_options.ilChType = 2;
+        m_options.ilMin = 0;
+        m_options.ilSec = 1;
+        NoShell shell;
+        TfMain window(m_options, *m_agent, shell, *m_setter, m_active);
+        QCOMPARE(m_options.cImg, Picture(1));
+        SingleInstance instance(m_dir->path() + QStringLiteral("/settings.reg"));
+        QVERIFY(instance.BecomePrimary());
+        instance.SetRequestHandler([&window](const QByteArray& line, SingleInstance::Reply reply) {
+            window.RemoteRequest(line.toStdString(), [reply](const std::string& answer) {
+                reply(QByteArray::fromStdString(answer));
+            });
+        });
+
+        struct Client
+        {
+            QLocalSocket socket;
+            QByteArray answer;
+            bool closed = false;
+        };
+        std::vector<std::unique_ptr<Client>> clients;
+        const auto send = [&](const QByteArray& request) {
+            auto client = std::make_unique<Client>();
+            Client* raw = client.get();
+            QObject::connect(&raw->socket, &QLocalSocket::connected,
+                             [raw, request] { raw->socket.write(request); });
+            QObject::connect(&raw->socket, &QLocalSocket::readyRead,
+                             [raw] { raw->answer += raw->socket.readAll(); });
+            QObject::connect(&raw->socket, &QLocalSocket::disconnected, [raw] { raw->closed = true; });
+            raw->socket.connectToServer(instance.ServerName());
+            clients.push_back(std::move(client));
+        };
+        std::vector<int> shown;
+        int waitingInsideTheChange = -1;
+        m_desktop.onWrite = [&] {
+            shown.push_back(WorkFileWidth());
+            if (shown.size() != 1)
+                return;
+            m_options.ilChType = 0; // no further ticks act
+            send("ONDRIX/1 next\n");
+            send("ONDRIX/1 status\n");
+            QDeadlineTimer deadline(5000);
+            while (window.WaitingRequests() < 2 && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            waitingInsideTheChange = window.WaitingRequests();
+        };
+
+        QTRY_VERIFY_WITH_TIMEOUT(clients.size() == 2 && clients[0]->closed && clients[1]->closed, 15000);
+        m_desktop.onWrite = nullptr;
+        QCOMPARE(waitingInsideTheChange, 2);
+        // The timer's change, then the command's: the next picture after it.
+        QCOMPARE(shown, (std::vector<int>{WidthOf(2), WidthOf(3)}));
+        QCOMPARE(m_options.cImg, Picture(3));
+        QCOMPARE(clients[0]->answer, QByteArray("ONDRIX/1 ok\n"));
+        QCOMPARE(clients[1]->answer.toStdString(),
+                 "ONDRIX/1 ok\nmode: pictures\nchanging: on\nlist: " + ListPath() +
+                     "\npicture: " + Picture(3) + "\ntheme: \n");
+        QCOMPARE(window.WaitingRequests(), 0);
     }
 };
 
