@@ -22,8 +22,13 @@ AppSandbox::AppSandbox()
     std::filesystem::create_directories(m_root / "home");
     std::filesystem::create_directories(m_root / "config");
     std::filesystem::copy(ONDRIX_APP_DIR, appDir(), std::filesystem::copy_options::recursive);
-    // A copy of a used build folder may hold a first-run list already.
+    // A copy of a used build folder may hold a first-run list already, and sample themes that
+    // a run of the program has converted: the samples are written afresh.
     std::filesystem::remove(appDir() / "imgLists" / "quorvane.lst");
+    const std::string samples =
+        std::string("'") + ONDRIX_SAMPLE_THEMES_TOOL + "' '" + (appDir() / "advThemes_").string() + "'";
+    if (std::system(samples.c_str()) != 0)
+        throw std::runtime_error("the sample themes could not be written into " + appDir().string());
 }
 
 AppSandbox::~AppSandbox()
