@@ -4,13 +4,12 @@
 #include "Picture.h"
 #include "core/RegularFile.h"
 
-#include <png.h>
-
 #include <array>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <png.h>
 
 namespace ondrix {
 
@@ -117,7 +116,8 @@ Header ParseHeader(std::span<const std::uint8_t> bytes, const std::string& fileN
 void CheckSize(const Header& header, std::size_t fileBytes, const std::string& fileName)
 {
     CheckBitmapSize(header.width, header.height, fileName);
-    const std::uint64_t bitsPerRow = std::uint64_t{header.width} * header.bitDepth * SamplesPerPixel(header.colourType);
+    const std::uint64_t bitsPerRow =
+        std::uint64_t{header.width} * header.bitDepth * SamplesPerPixel(header.colourType);
     const std::uint64_t rawBytes = (bitsPerRow + 7) / 8 * header.height;
     if (rawBytes / kMostDeflateRatio > fileBytes)
         Refuse(fileName, "its " + std::to_string(fileBytes) + " bytes are too few for a picture of " +
@@ -269,7 +269,8 @@ Bitmap DecodePng(std::span<const std::uint8_t> bytes, const std::string& fileNam
         done = DecodeOpaqueStep(&r, &bitmap, passes);
     } else {
         const std::size_t rowCount = passes == 1 ? 1 : header.height;
-        const auto rows = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{header.width} * 4 * rowCount);
+        const auto rows =
+            std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{header.width} * 4 * rowCount);
         done = DecodeAlphaStep(&r, &bitmap, passes, rows.get());
     }
     if (!done)

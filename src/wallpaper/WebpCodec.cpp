@@ -4,11 +4,10 @@
 #include "Picture.h"
 #include "core/RegularFile.h"
 
-#include <webp/decode.h>
-
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <webp/decode.h>
 
 namespace ondrix {
 
