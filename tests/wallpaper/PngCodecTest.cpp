@@ -1,6 +1,6 @@
 #include "wallpaper/PngCodec.h"
 
-#include "ConvertedPictures.h"
+#include "support/ConvertedPictures.h"
 #include "support/TempDir.h"
 #include "wallpaper/Picture.h"
 

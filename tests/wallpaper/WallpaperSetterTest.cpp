@@ -1,6 +1,6 @@
 #include "wallpaper/WallpaperSetter.h"
 
-#include "ConvertedPictures.h"
+#include "support/ConvertedPictures.h"
 #include "TestPictures.h"
 #include "app/options.h"
 #include "core/Errors.h"

@@ -1,6 +1,6 @@
 #include "wallpaper/WebpCodec.h"
 
-#include "ConvertedPictures.h"
+#include "support/ConvertedPictures.h"
 #include "TestPictures.h"
 #include "support/TempDir.h"
 #include "wallpaper/Picture.h"
