@@ -196,7 +196,8 @@ bool PrepareStep(Reader* r, int* channels, int* passes)
     *passes = png_set_interlace_handling(r->png);
     png_read_update_info(r->png, r->info);
     *channels = png_get_channels(r->png, r->info);
-    if (png_get_bit_depth(r->png, r->info) != 8 || (*channels != 3 && *channels != 4))
+    if (png_get_bit_depth(r->png, r->info) != 8 || (*channels != 3 && *channels != 4) ||
+        png_get_rowbytes(r->png, r->info) != std::size_t{png_get_image_width(r->png, r->info)} * *channels)
         png_error(r->png, "its pixel format is not supported");
     return true;
 }
