@@ -1,6 +1,5 @@
 #include "wallpaper/WallpaperSetter.h"
 
-#include "support/ConvertedPictures.h"
 #include "TestPictures.h"
 #include "app/options.h"
 #include "core/Errors.h"
@@ -8,6 +7,7 @@
 #include "platform/FileDesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
+#include "support/ConvertedPictures.h"
 #include "support/TempDir.h"
 #include "wallpaper/BmpCodec.h"
 #include "wallpaper/Picture.h"

@@ -1,7 +1,7 @@
 #include "wallpaper/WebpCodec.h"
 
-#include "support/ConvertedPictures.h"
 #include "TestPictures.h"
+#include "support/ConvertedPictures.h"
 #include "support/TempDir.h"
 #include "wallpaper/Picture.h"
 
