@@ -1,4 +1,4 @@
-// ondrix-fit IN.jpg|IN.bmp WIDTH HEIGHT OUT.bmp
+// ondrix-fit IN.jpg|IN.bmp|IN.png|IN.webp WIDTH HEIGHT OUT.bmp
 //
 // Decodes a picture (a JPEG at the smallest DCT scale that still covers the size), stretches
 // it to exactly WIDTH x HEIGHT the way the wallpaper is fitted, and writes a 24-bit BMP: the
@@ -6,7 +6,6 @@
 
 #include "wallpaper/BmpCodec.h"
 #include "wallpaper/Fit.h"
-#include "wallpaper/JpegCodec.h"
 #include "wallpaper/Picture.h"
 
 #include <charconv>
@@ -31,13 +30,12 @@ int main(int argc, char** argv)
     int width = 0;
     int height = 0;
     if (argc != 5 || !ParseSide(argv[2], width) || !ParseSide(argv[3], height)) {
-        std::fprintf(stderr, "usage: ondrix-fit IN.jpg|IN.bmp WIDTH HEIGHT OUT.bmp\n");
+        std::fprintf(stderr, "usage: ondrix-fit IN.jpg|IN.bmp|IN.png|IN.webp WIDTH HEIGHT OUT.bmp\n");
         return 2;
     }
     try {
         const std::string in = argv[1];
-        const Bitmap picture =
-            PictureKindOf(in) == PictureKind::Jpeg ? DecodeJpeg(in, width, height) : ReadBmp(in);
+        const Bitmap picture = DecodePicture(ReadFileBytes(in), in, PictureKindOf(in), width, height);
         if (picture.Width() == width && picture.Height() == height) {
             WriteBmp(picture, argv[4]);
         } else {

@@ -29,9 +29,9 @@ private:
 } // namespace
 
 // A picture of the current list as the wallpaper setter takes it: read from its file,
-// decoded (JPEG scaled down where it may be), fitted to the desktop by its display mode and
-// written as the work file. The first byte picks the kind and the desktop size; the work file
-// written must always read back as a picture.
+// decoded (JPEG scaled down where it may be; BMP, PNG or WebP at full size), fitted to the desktop by its
+// display mode and written as the work file. The first byte picks the kind and the desktop size; the work
+// file written must always read back as a picture.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 2)
@@ -40,10 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const fs::path dir = fs::temp_directory_path() / ("ondrix-fuzz-" + std::to_string(::getpid()));
     static const bool made = fs::create_directories(dir / "imgLists" / "WorkDir");
     (void)made;
-    const bool jpeg = (data[0] & 1) != 0;
+    // Bits 0 and 4 of the first byte pick the kind: BMP, JPEG, PNG or WebP.
+    static const char* const kNames[] = {"in.bmp", "in.jpg", "in.png", "in.webp"};
+    const char* name = kNames[(data[0] & 1) | ((data[0] >> 3) & 2)];
     const int desktopWidth = 1 + ((data[0] >> 1) & 7) * 37;
     const int desktopHeight = 1 + ((data[1]) & 7) * 29;
-    const std::string picture = (dir / (jpeg ? "in.jpg" : "in.bmp")).string();
+    const std::string picture = (dir / name).string();
     std::FILE* file = std::fopen(picture.c_str(), "wb");
     if (file == nullptr || std::fwrite(data + 2, 1, size - 2, file) != size - 2)
         std::abort();

@@ -55,7 +55,7 @@ std::string SearchPatternOf(SearchKind kind)
     case SearchKind::ThemePackages:
         return "\\*.ond";
     case SearchKind::Pictures:
-        return "\\*.bmp|*.jpg|*.jpeg";
+        return "\\*.bmp|*.jpg|*.jpeg|*.png|*.webp";
     case SearchKind::ImageLists:
         return "\\*.lst";
     }
@@ -89,7 +89,8 @@ bool HasListExtension(std::string_view name)
 bool HasPictureExtension(std::string_view name)
 {
     return EndsWithIgnoringCase(name, ".bmp") || EndsWithIgnoringCase(name, ".jpg") ||
-           EndsWithIgnoringCase(name, ".jpeg");
+           EndsWithIgnoringCase(name, ".jpeg") || EndsWithIgnoringCase(name, ".png") ||
+           EndsWithIgnoringCase(name, ".webp");
 }
 
 std::vector<std::string> SearchableSubFoldersOf(const std::string& folder, std::stop_token stop)

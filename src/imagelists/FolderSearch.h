@@ -17,7 +17,8 @@ enum class SearchKind
     ImageLists = 2,
 };
 
-// The pattern the status bar names for a search: "\*.ond", "\*.bmp|*.jpg|*.jpeg" or "\*.lst".
+// The pattern the status bar names for a search: "\*.ond", "\*.bmp|*.jpg|*.jpeg|*.png|*.webp"
+// or "\*.lst".
 std::string SearchPatternOf(SearchKind kind);
 
 // True for an existing folder (an empty one too); false for a file or a missing path.
@@ -30,7 +31,7 @@ bool IsSearchableSubFolder(const std::string& path);
 // True when the name ends in ".lst" in any letter case.
 bool HasListExtension(std::string_view name);
 
-// True when the name ends in ".bmp", ".jpg" or ".jpeg" in any letter case.
+// True when the name ends in ".bmp", ".jpg", ".jpeg", ".png" or ".webp" in any letter case.
 bool HasPictureExtension(std::string_view name);
 
 // The files of a folder tree whose names pass the filter, as full paths: each folder's
@@ -49,7 +50,7 @@ std::vector<std::string> FilesOf(const std::string& folder,
                                  const std::function<bool(std::string_view)>& nameFilter,
                                  std::stop_token stop = {});
 
-// The list files (*.lst) and the pictures (*.bmp, *.jpg, *.jpeg) of a folder tree.
+// The list files (*.lst) and the pictures (*.bmp, *.jpg, *.jpeg, *.png, *.webp) of a folder tree.
 std::vector<std::string> FindListFiles(const std::string& folder, std::stop_token stop = {});
 std::vector<std::string> FindPictureFiles(const std::string& folder, std::stop_token stop = {});
 

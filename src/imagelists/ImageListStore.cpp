@@ -121,6 +121,10 @@ PictureKind ListPictureKindOf(const std::string& path)
         return PictureKind::Bmp;
     if (EqualIgnoringAsciiCase(extension, ".JPG") || EqualIgnoringAsciiCase(extension, ".JPEG"))
         return PictureKind::Jpeg;
+    if (EqualIgnoringAsciiCase(extension, ".PNG"))
+        return PictureKind::Png;
+    if (EqualIgnoringAsciiCase(extension, ".WEBP"))
+        return PictureKind::Webp;
     return PictureKind::Other;
 }
 
@@ -300,7 +304,7 @@ bool ImageListStore::AddPictureToList(ImageList& list, const std::string& pictur
     auto lines = ReadListLines(list.Path);
     const PictureKind kind = ListPictureKindOf(picturePath);
     bool appended = false;
-    if (kind == PictureKind::Bmp || kind == PictureKind::Jpeg) {
+    if (kind != PictureKind::Other) {
         const auto [width, height] = sizeReader(picturePath, kind);
         lines.push_back(MakeEntryLine(picturePath, width, height));
         appended = true;

@@ -55,7 +55,7 @@ struct ListFileStamp
 ListFileStamp StampOfListFile(const std::string& path);
 
 // The kind of picture a path names by its upper-cased extension: ".BMP" a bitmap, ".JPG" and
-// ".JPEG" a JPEG picture, anything else Other.
+// ".JPEG" a JPEG picture, ".PNG" a PNG and ".WEBP" a WebP picture, anything else Other.
 PictureKind ListPictureKindOf(const std::string& path);
 
 // "name.lst" for i = 1, otherwise "name (i).lst"; the extension is the last ".lst" of name.
@@ -115,7 +115,7 @@ public:
     ImportResult RestoreLists(const std::vector<std::string>& paths) const { return ImportLists(paths); }
     bool IsInRecycleFolder(const std::string& path) const;
 
-    // Appends an entry for a ".BMP", ".JPG" or ".JPEG" picture with the size sizeReader
+    // Appends an entry for a ".BMP", ".JPG", ".JPEG", ".PNG" or ".WEBP" picture with the size sizeReader
     // reports and raises Count; other files add nothing. The file is written back either
     // way. When sizeReader throws, nothing changes and the exception goes on. Returns whether
     // an entry was appended.

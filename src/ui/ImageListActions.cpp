@@ -305,8 +305,8 @@ void ImageListsPage::pilbIFAddClick()
     const int listRow = SelectedListRow();
     if (listRow < 0)
         return; // no list to add to
-    const QString filter =
-        ToQ(m_language->Text(Txt::PAGE_ADVANCEDDESKTOP_filter3)) + QStringLiteral(" (*.bmp *.jpg *.jpeg)");
+    const QString filter = ToQ(m_language->Text(Txt::PAGE_ADVANCEDDESKTOP_filter3)) +
+                           QStringLiteral(" (*.bmp *.jpg *.jpeg *.png *.webp)");
     const QStringList chosen = Dialogs::ChooseFiles(this, filter, ToQ(m_dialogFolder));
     if (chosen.isEmpty())
         return;

@@ -129,7 +129,8 @@ void ListsModel::Sort(std::int32_t sortType)
 }
 
 EntriesModel::EntriesModel(QObject* parent)
-    : QAbstractTableModel(parent), m_jpegIcon(Glyph("jpeg")), m_bmpIcon(Glyph("bmp"))
+    : QAbstractTableModel(parent), m_jpegIcon(Glyph("jpeg")), m_bmpIcon(Glyph("bmp")),
+      m_pictureIcon(Glyph("picture"))
 {
 }
 
@@ -155,6 +156,9 @@ QVariant EntriesModel::data(const QModelIndex& index, int role) const
             return m_jpegIcon;
         case PictureKind::Bmp:
             return m_bmpIcon;
+        case PictureKind::Png:
+        case PictureKind::Webp:
+            return m_pictureIcon;
         case PictureKind::Other:
             break;
         }

@@ -81,6 +81,7 @@ private:
     QStringList m_titles;
     QIcon m_jpegIcon;
     QIcon m_bmpIcon;
+    QIcon m_pictureIcon; // the kinds without an icon of their own
     const QObject* m_dragOwner = nullptr;
 };
 

@@ -4,6 +4,8 @@
 #include "wallpaper/BmpCodec.h"
 #include "wallpaper/JpegCodec.h"
 #include "wallpaper/Picture.h"
+#include "wallpaper/PngCodec.h"
+#include "wallpaper/WebpCodec.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -46,6 +48,10 @@ PreviewKind PreviewKindOf(const std::string& path)
         return PreviewKind::Bitmap;
     if (e == "JPG" || e == "JPEG")
         return PreviewKind::Jpeg;
+    if (e == "PNG")
+        return PreviewKind::Png;
+    if (e == "WEBP")
+        return PreviewKind::Webp;
     return PreviewKind::None;
 }
 
@@ -56,6 +62,10 @@ QImage DecodePreviewImage(const std::string& path, QSize target)
         return ToImage(DecodeBmp(ReadFileBytes(path), path));
     if (e == "JPG" || e == "JPEG")
         return ToImage(DecodeJpeg(path, target.width(), target.height()));
+    if (e == "PNG")
+        return ToImage(DecodePng(path));
+    if (e == "WEBP")
+        return ToImage(DecodeWebp(path));
     return ReadWithQt(path);
 }
 
@@ -66,6 +76,10 @@ Bitmap DecodeFullPicture(const std::string& path)
         return ReadBmp(path);
     if (e == "JPG" || e == "JPEG")
         return DecodeJpeg(path);
+    if (e == "PNG")
+        return DecodePng(path);
+    if (e == "WEBP")
+        return DecodeWebp(path);
     const QImage image = ReadWithQt(path).convertToFormat(QImage::Format_BGR888);
     Bitmap bitmap(image.width(), image.height(), path);
     for (int y = 0; y < image.height(); ++y)
@@ -152,7 +166,7 @@ void PicturePreview::Apply(quint64 generation, const QImage& image, bool failed,
     if (failed) {
         m_image = QImage();
         m_path.clear();
-        // Only bitmap-type pictures say that they failed; a JPEG just leaves the preview empty.
+        // Only bitmap-type pictures say that they failed; the others just leave it empty.
         if (kind == PreviewKind::Bitmap)
             SetPanelText(QStringLiteral("Error.:."));
     } else {

@@ -12,18 +12,22 @@ class QLabel;
 
 namespace ondrix {
 
-// How a picture previews: a bitmap-type file reports its failure in the panel text; a JPEG
-// does too; a file of any other kind is not previewed at all.
+// How a picture previews: a bitmap-type file reports its failure in the panel text; a JPEG,
+// PNG or WebP picture that fails just leaves the preview empty; a file of any other kind is
+// not previewed at all.
 enum class PreviewKind
 {
     Bitmap, // .BMP, .ICO, .WMF, .EMF
     Jpeg,   // .JPG, .JPEG
+    Png,    // .PNG
+    Webp,   // .WEBP
     None,
 };
 PreviewKind PreviewKindOf(const std::string& path);
 
 // The picture at path decoded for a preview of about target size (JPEG pictures are scaled
-// down while decoding). Throws FileError/DecodeError when it cannot be read.
+// down while decoding); BMP, JPEG, PNG and WebP go through our own decoders and their limits.
+// Throws FileError/DecodeError when it cannot be read.
 QImage DecodePreviewImage(const std::string& path, QSize target);
 
 // The picture at path at its own full size, for the work file. Throws like the above.

@@ -2,6 +2,8 @@
 
 #include "BmpCodec.h"
 #include "JpegCodec.h"
+#include "PngCodec.h"
+#include "WebpCodec.h"
 #include "core/RegularFile.h"
 
 #include <cctype>
@@ -20,6 +22,10 @@ PictureKind PictureKindOf(const std::string& path)
         return PictureKind::Jpeg;
     if (extension == ".BMP")
         return PictureKind::Bmp;
+    if (extension == ".PNG")
+        return PictureKind::Png;
+    if (extension == ".WEBP")
+        return PictureKind::Webp;
     return PictureKind::Other;
 }
 
@@ -30,7 +36,51 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
 
 PictureSize ReadPictureSize(const std::string& path, PictureKind kind)
 {
-    return kind == PictureKind::Jpeg ? ReadJpegSize(path) : ReadBmpSize(path);
+    switch (kind) {
+    case PictureKind::Jpeg:
+        return ReadJpegSize(path);
+    case PictureKind::Png:
+        return ReadPngSize(path);
+    case PictureKind::Webp:
+        return ReadWebpSize(path);
+    case PictureKind::Bmp:
+    case PictureKind::Other:
+        break;
+    }
+    return ReadBmpSize(path);
+}
+
+PictureSize PictureSizeOf(std::span<const std::uint8_t> bytes, const std::string& fileName, PictureKind kind)
+{
+    switch (kind) {
+    case PictureKind::Jpeg:
+        return JpegSize(bytes, fileName);
+    case PictureKind::Png:
+        return PngSize(bytes, fileName);
+    case PictureKind::Webp:
+        return WebpSize(bytes, fileName);
+    case PictureKind::Bmp:
+    case PictureKind::Other:
+        break;
+    }
+    return BmpSize(bytes, fileName);
+}
+
+Bitmap DecodePicture(std::span<const std::uint8_t> bytes, const std::string& fileName, PictureKind kind,
+                     int targetWidth, int targetHeight)
+{
+    switch (kind) {
+    case PictureKind::Jpeg:
+        return DecodeJpeg(bytes, fileName, targetWidth, targetHeight);
+    case PictureKind::Png:
+        return DecodePng(bytes, fileName);
+    case PictureKind::Webp:
+        return DecodeWebp(bytes, fileName);
+    case PictureKind::Bmp:
+    case PictureKind::Other:
+        break;
+    }
+    return DecodeBmp(bytes, fileName);
 }
 
 } // namespace ondrix

@@ -3,7 +3,6 @@
 #include "BmpCodec.h"
 #include "DisplayMode.h"
 #include "Fit.h"
-#include "JpegCodec.h"
 #include "Picture.h"
 #include "ResolutionAgent.h"
 #include "app/options.h"
@@ -54,9 +53,9 @@ void WallpaperSetter::SetWallpaper(const std::string& path)
     }
     // The file is read whole before anything is written: path may be the work file itself.
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    const bool jpeg = PictureKindOf(path) == PictureKind::Jpeg;
+    const PictureKind kind = PictureKindOf(path);
     // The mode follows the picture's full size, also when a JPEG is decoded scaled down.
-    const PictureSize full = jpeg ? JpegSize(bytes, path) : BmpSize(bytes, path);
+    const PictureSize full = PictureSizeOf(bytes, path, kind);
     const DisplayMode mode = DisplayModeFor(m_options, full.width, full.height);
     const DesktopSize desktop = m_agent.GetDesktopSize();
     // Without a known desktop size there is nothing to stretch to; the picture keeps its own.
@@ -65,8 +64,7 @@ void WallpaperSetter::SetWallpaper(const std::string& path)
                                             full.height <= desktop.height);
 
     Bitmap picture =
-        jpeg ? DecodeJpeg(bytes, path, keepSize ? 0 : desktop.width, keepSize ? 0 : desktop.height)
-             : DecodeBmp(bytes, path);
+        DecodePicture(bytes, path, kind, keepSize ? 0 : desktop.width, keepSize ? 0 : desktop.height);
     std::vector<std::uint8_t>().swap(bytes);
     if (!keepSize) {
         Bitmap fitted = Stretch(picture, desktop.width, desktop.height);

@@ -20,7 +20,8 @@ public:
     WallpaperSetter(const TOptions& options, TRAgent& agent, DesktopWallpaper& desktop);
 
     // Makes the picture at path the wallpaper; an empty path removes the wallpaper picture.
-    // ".JPG" and ".JPEG" (any letter case) are read as JPEG, everything else as BMP. A picture
+    // ".JPG" and ".JPEG" (any letter case) are read as JPEG, ".PNG" as PNG, ".WEBP" as WebP,
+    // everything else as BMP. A picture
     // that cannot be read throws (FileError, DecodeError) and leaves the desktop values and
     // the work file as they were. path may be the work file itself.
     void SetWallpaper(const std::string& path);

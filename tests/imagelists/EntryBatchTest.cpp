@@ -1,11 +1,14 @@
 #include "imagelists/EntryBatch.h"
 
-#include "imagelists/ListFile.h"
 #include "core/Errors.h"
+#include "imagelists/ListFile.h"
+#include "support/ConvertedPictures.h"
 #include "support/TempDir.h"
+#include "wallpaper/Picture.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace ondrix {
@@ -29,6 +32,27 @@ TEST(EntryBatchTest, PictureLinesOfATreeSkipUnreadablePicturesAndOtherFiles)
     const std::string root = dir.str();
     EXPECT_EQ(FindPictureEntryLines(root, reader),
               (Lines{root + "/sub/a.BMP?10*20", root + "/top.jpg?30*40"}));
+}
+
+TEST(EntryBatchTest, PngAndWebpPicturesOfATreeWithTheirSizesFromTheirHeaders)
+{
+    test::TempDir dir;
+    const test::Pam pam{5, 3, 3, 255, std::vector<unsigned>(5 * 3 * 3, 200)};
+    dir.Write("deep/a.png", test::Convert(dir, pam, "", "png"));
+    dir.Write("B.WEBP", test::Convert(dir, pam, "-define webp:lossless=true", "webp"));
+    dir.Write("c.Png", test::Convert(dir, test::Pam{2, 9, 1, 255, std::vector<unsigned>(18, 9)}, "", "png"));
+    dir.Write("broken.png", "\x89PNG not really");
+    dir.Write("broken.webp", "RIFF");
+    std::filesystem::remove(dir.path() / "source.pam");
+    std::filesystem::remove(dir.path() / "converted.png");
+    std::filesystem::remove(dir.path() / "converted.webp");
+    const PictureSizeReader reader = [](const std::string& path, PictureKind kind) {
+        const PictureSize size = ReadPictureSize(path, kind);
+        return std::pair{size.width, size.height};
+    };
+    const std::string root = dir.str();
+    EXPECT_EQ(FindPictureEntryLines(root, reader),
+              (Lines{root + "/deep/a.png?5*3", root + "/B.WEBP?5*3", root + "/c.Png?2*9"}));
 }
 
 TEST(EntryBatchTest, StoppedSearchGivesNoMoreLines)

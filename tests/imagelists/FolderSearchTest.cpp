@@ -85,8 +85,14 @@ TEST_F(FolderSearchTest, PicturesOfAnyLetterCase)
     Touch("c.Bmp");
     Touch("d.png");
     Touch("e.jpg.txt");
+    Touch("g.WebP");
+    Touch("h.PNG");
+    Touch("i.png.bak");
+    Touch("j.gif");
     Touch("s/f.jpg");
-    EXPECT_EQ(FindPictureFiles(m_dir.str()), (Paths{P("s/f.jpg"), P("a.JPG"), P("b.jpeg"), P("c.Bmp")}));
+    Touch("s/k.webp");
+    EXPECT_EQ(FindPictureFiles(m_dir.str()), (Paths{P("s/f.jpg"), P("s/k.webp"), P("a.JPG"), P("b.jpeg"),
+                                                    P("c.Bmp"), P("d.png"), P("g.WebP"), P("h.PNG")}));
 }
 
 TEST_F(FolderSearchTest, MissingFoldersAndFilesFindNothing)
@@ -108,7 +114,7 @@ TEST_F(FolderSearchTest, AStoppedSearchEndsWithoutWalking)
 TEST_F(FolderSearchTest, StatusPatterns)
 {
     EXPECT_EQ(SearchPatternOf(SearchKind::ImageLists), "\\*.lst");
-    EXPECT_EQ(SearchPatternOf(SearchKind::Pictures), "\\*.bmp|*.jpg|*.jpeg");
+    EXPECT_EQ(SearchPatternOf(SearchKind::Pictures), "\\*.bmp|*.jpg|*.jpeg|*.png|*.webp");
     EXPECT_EQ(SearchPatternOf(SearchKind::ThemePackages), "\\*.ond");
 }
 

@@ -145,7 +145,7 @@ TEST_F(ImageListStoreTest, RecycleFolderIsRecognisedThroughAnyPathSpelling)
     EXPECT_FALSE(m_store.IsInRecycleFolder(m_store.RecycleFolder() + "/sub/r.lst"));
 }
 
-TEST_F(ImageListStoreTest, AddPictureAppendsForBitmapsAndJpegsOnly)
+TEST_F(ImageListStoreTest, AddPictureAppendsForPictureKindsOnly)
 {
     auto list = Make("a.lst", {"one?1*1", "two?2*2"});
     int calls = 0;
@@ -155,10 +155,15 @@ TEST_F(ImageListStoreTest, AddPictureAppendsForBitmapsAndJpegsOnly)
     EXPECT_TRUE(m_store.AddPictureToList(list, "/p/c.jpg", FixedSize(3, 4, &calls)));
     EXPECT_FALSE(m_store.AddPictureToList(list, "/p/notes.txt", FixedSize(5, 6, &calls)));
     EXPECT_FALSE(m_store.AddPictureToList(list, "/p.jpg/noextension", FixedSize(5, 6, &calls)));
-    EXPECT_EQ(calls, 3);
-    EXPECT_EQ(list.Count, "5");
+    EXPECT_FALSE(m_store.AddPictureToList(list, "/p/anim.gif", FixedSize(5, 6, &calls)));
+    // PNG and WebP entries are written exactly like the others: path, "?", width, "*", height.
+    EXPECT_TRUE(m_store.AddPictureToList(list, "/p/d.PNG", FixedSize(7, 8, &calls)));
+    EXPECT_TRUE(m_store.AddPictureToList(list, "/p/e.webp", FixedSize(9, 10, &calls)));
+    EXPECT_EQ(calls, 5);
+    EXPECT_EQ(list.Count, "7");
     EXPECT_EQ(ReadListLines(list.Path),
-              (Lines{"one?1*1", "two?2*2", "/p/photo.JPEG?640*480", "/p.x/b.Bmp?1*2", "/p/c.jpg?3*4"}));
+              (Lines{"one?1*1", "two?2*2", "/p/photo.JPEG?640*480", "/p.x/b.Bmp?1*2", "/p/c.jpg?3*4",
+                     "/p/d.PNG?7*8", "/p/e.webp?9*10"}));
 }
 
 TEST_F(ImageListStoreTest, AddPictureRewritesTheFileEvenWhenNothingIsAdded)
@@ -377,6 +382,11 @@ TEST(PictureKindTest, ByTheUpperCasedExtensionOfTheFileName)
     EXPECT_EQ(ListPictureKindOf("/a/b.jpeg"), PictureKind::Jpeg);
     EXPECT_EQ(ListPictureKindOf("/a/b.Jpg"), PictureKind::Jpeg);
     EXPECT_EQ(ListPictureKindOf("/a/b.jpg.txt"), PictureKind::Other);
+    EXPECT_EQ(ListPictureKindOf("/a/b.png"), PictureKind::Png);
+    EXPECT_EQ(ListPictureKindOf("/a/b.Png"), PictureKind::Png);
+    EXPECT_EQ(ListPictureKindOf("/a/b.WEBP"), PictureKind::Webp);
+    EXPECT_EQ(ListPictureKindOf("/a/b.webp.part"), PictureKind::Other);
+    EXPECT_EQ(ListPictureKindOf("/a.png/b"), PictureKind::Other);
     EXPECT_EQ(ListPictureKindOf("/a.jpg/b"), PictureKind::Other);
 }
 

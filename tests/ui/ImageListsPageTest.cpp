@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,7 @@
 #include <QTreeView>
 #include <QUrl>
 
+#include <cstdlib>
 #include <memory>
 
 using namespace ondrix;
@@ -612,6 +614,66 @@ private slots:
         QCOMPARE(m_page->ListRows().front().Count, std::string("4"));
     }
 
+    void pngAndWebpPicturesAreAddedDroppedIconedAndPreviewed()
+    {
+        WriteListLines(Stored("l.lst"), {App("p/old.jpg") + "?1*1"});
+        // Red at half alpha: on black it is half red.
+        const std::string png = App("p/half.png");
+        QDir().mkpath(QString::fromStdString(App("p")));
+        QImage red(8, 6, QImage::Format_ARGB32);
+        red.fill(QColor(255, 0, 0, 128));
+        QVERIFY(red.save(QString::fromStdString(png), "PNG"));
+        const std::string webp = App("p/half.WEBP");
+        QCOMPARE(QProcess::execute(QStringLiteral("convert"),
+                                   {QString::fromStdString(png), QStringLiteral("-define"),
+                                    QStringLiteral("webp:lossless=true"),
+                                    QStringLiteral("webp:") + QString::fromStdString(webp)}),
+                 0);
+        Put(App("p/broken.png"), "\x89PNG\r\n\x1a\n broken");
+        Open();
+        SelectLists({"l.lst"});
+
+        // The add button's file dialog offers them and adds them with their sizes.
+        Dialogs::SetNextChosenFiles({QString::fromStdString(png)});
+        QTest::mouseClick(Button("pilbIFAdd"), Qt::LeftButton);
+        QVERIFY(Dialogs::LastFileDialogCall().filter.endsWith(
+            QStringLiteral("(*.bmp *.jpg *.jpeg *.png *.webp)")));
+        QVERIFY(DropPaths(Entries(), {webp}));
+        QCOMPARE(ReadListLines(Stored("l.lst")),
+                 (Lines{App("p/old.jpg") + "?1*1", png + "?8*6", webp + "?8*6"}));
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+        // A broken one is reported with the decoder's words and adds nothing.
+        QVERIFY(DropPaths(Entries(), {App("p/broken.png")}));
+        QCOMPARE(Dialogs::RecordedMessages().size(), 1);
+        QVERIFY(
+            Dialogs::RecordedMessages().front().contains(QStringLiteral("cannot be read as a PNG picture")));
+        Dialogs::RecordedMessages().clear();
+        QCOMPARE(ReadListLines(Stored("l.lst")).size(), std::size_t{3});
+
+        // Their rows carry the neutral picture icon, like every picture row carries one.
+        for (int row = 0; row < 3; ++row)
+            QVERIFY(!Entries()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+
+        PicturePreview* preview = m_page->Preview();
+        Entries()->setFocus();
+        for (int row : {1, 2}) {
+            Entries()->setCurrentIndex(Entries()->model()->index(row, 0));
+            QTRY_VERIFY(preview->HasPicture());
+            const QColor pixel = preview->Image().pixelColor(3, 3);
+            QVERIFY2(std::abs(pixel.red() - 128) <= 1 && pixel.green() == 0 && pixel.blue() == 0,
+                     qPrintable(pixel.name()));
+        }
+        // A broken PNG in the list leaves the preview empty and its text alone.
+        WriteListLines(Stored("l.lst"), {png + "?8*6", App("p/broken.png") + "?1*1"});
+        SelectLists({});
+        SelectLists({"l.lst"});
+        Entries()->setFocus();
+        Entries()->setCurrentIndex(Entries()->model()->index(1, 0));
+        QTRY_VERIFY(!preview->HasPicture());
+        QCOMPARE(preview->PanelText(), TextOf(Txt::PAGE_IMAGE_LISTS_prewievPanel));
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+    }
+
     void anUnreadableListIsReportedOnceAndThePageStaysUsable()
     {
         WriteListLines(Stored("bad.lst"), {"a.jpg?1*1"});
@@ -753,7 +815,7 @@ private slots:
         QCOMPARE(status.size(), 1);
         QCOMPARE(status.front().front().toString(), QStringLiteral("STATUS_BAR/msg2: ") +
                                                         QString::fromStdString(App("tree")) +
-                                                        "/*.bmp|*.jpg|*.jpeg");
+                                                        "/*.bmp|*.jpg|*.jpeg|*.png|*.webp");
         // There is no list to add to, so nothing is searched or added.
         QCOMPARE(m_page->RunningSearches(), 0);
         QCOMPARE(ReadListLines(Stored("l.lst")), Lines{});

@@ -7,6 +7,7 @@
 #include "platform/FileDesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
+#include "support/ConvertedPictures.h"
 #include "support/TempDir.h"
 #include "wallpaper/BmpCodec.h"
 #include "wallpaper/Picture.h"
@@ -139,11 +140,40 @@ TEST_F(WallpaperSetterTest, JpegExtensionsInAnyLetterCase)
         EXPECT_TRUE(test::Near(work.Row(12) + 3 * 16, 0, 0, 255)) << name;
     }
     // Any other extension is read as a bitmap, whatever the file holds.
-    const std::string notBmp = MakeJpeg("e.png", 64, 48);
+    const std::string notBmp = MakeJpeg("e.tif", 64, 48);
     EXPECT_THROW(m_setter.SetWallpaper(notBmp), DecodeError);
     fs::copy_file(MakeBmp("f.bmp", 20, 10), m_dir.path() / "g.pic");
     m_setter.SetWallpaper((m_dir.path() / "g.pic").string());
     EXPECT_EQ(WorkSize(), (PictureSize{20, 10}));
+}
+
+TEST_F(WallpaperSetterTest, PngAndWebpPicturesBecomeTheWallpaper)
+{
+    // Two blocks of 50 x 100: red on the left, half-transparent white on the right.
+    const test::Pam pam = test::Blocks(2, 1, 50, 4, {{255, 0, 0, 255}, {255, 255, 255, 128}});
+    for (const char* format : {"png", "webp"}) {
+        SCOPED_TRACE(format);
+        const std::string path =
+            m_dir.Write(std::string("p.") + format, test::Convert(m_dir, pam, "-quality 100", format))
+                .string();
+        OneMode(2);
+        m_setter.SetWallpaper(path);
+        EXPECT_EQ(Desktop(), (Values{WorkFile(), "1"}));
+        const Bitmap kept = ReadBmp(WorkFile());
+        ASSERT_EQ(kept.Size(), (PictureSize{100, 50}));
+        EXPECT_TRUE(test::Near(kept.Row(25) + 3 * 10, 0, 0, 255, 2)) << "red";
+        EXPECT_TRUE(test::Near(kept.Row(25) + 3 * 90, 128, 128, 128, 2)) << "white on black at half";
+        OneMode(0);
+        m_setter.SetWallpaper(path);
+        EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+        // Damaged, it changes nothing.
+        const Values before = Desktop();
+        m_dir.Write(std::string("broken.") + format, test::ReadFileBytes(path).substr(0, 40));
+        EXPECT_THROW(m_setter.SetWallpaper((m_dir.path() / (std::string("broken.") + format)).string()),
+                     DecodeError);
+        EXPECT_EQ(Desktop(), before);
+        EXPECT_EQ(WorkSize(), (PictureSize{1024, 768}));
+    }
 }
 
 TEST_F(WallpaperSetterTest, LargeJpegIsDecodedScaledAndFittedExactly)
