@@ -3,10 +3,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <grp.h>
 #include <random>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -38,7 +40,7 @@ AppSandbox::~AppSandbox()
 pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
 {
     std::map<std::string, std::string> variables;
-    for (char** entry = environ; *entry; ++entry) {
+    for (char** entry = environ; inheritEnvironment && *entry; ++entry) {
         const std::string text = *entry;
         const auto equals = text.find('=');
         if (equals != std::string::npos)
@@ -70,10 +72,38 @@ pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+    if (m_runAs) {
+        const auto [uid, gid] = *m_runAs;
+        const std::string folder = m_root.string();
+        pid = ::fork();
+        if (pid < 0)
+            throw std::runtime_error("could not start " + argText[0]);
+        if (pid == 0) {
+            if (::setgroups(1, &gid) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0 ||
+                ::chdir(folder.c_str()) != 0)
+                ::_exit(126);
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        }
+    } else if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
         throw std::runtime_error("could not start " + argText[0]);
+    }
     m_started.push_back(pid);
     return pid;
+}
+
+void AppSandbox::RunAs(uid_t uid, gid_t gid)
+{
+    if (::geteuid() != 0 || uid == 0)
+        return;
+    const auto give = [&](const std::filesystem::path& item) {
+        if (::lchown(item.c_str(), uid, gid) != 0)
+            throw std::runtime_error("could not give " + item.string() + " to the test account");
+    };
+    give(m_root);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root))
+        give(entry.path());
+    m_runAs = std::pair{uid, gid};
 }
 
 std::optional<int> AppSandbox::WaitForExit(pid_t pid, std::chrono::milliseconds timeout)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace ondrix::test {
@@ -26,6 +27,11 @@ public:
 
     // Extra environment for the next start (on top of the sandbox's own).
     std::map<std::string, std::string> environment;
+    // False: the program gets none of the tests' own environment (a real desktop's session
+    // hands in all it needs through environment).
+    bool inheritEnvironment = true;
+    // Runs the program as that account from now on; the sandbox becomes the account's.
+    void RunAs(uid_t uid, gid_t gid);
 
     pid_t Start(const std::vector<std::string>& arguments = {});
     // Exit status of a finished process, or nothing when it did not end in time.
@@ -34,6 +40,7 @@ public:
 private:
     std::filesystem::path m_root;
     std::vector<pid_t> m_started;
+    std::optional<std::pair<uid_t, gid_t>> m_runAs;
 };
 
 // Polls until the predicate holds or the time is up.
