@@ -25,7 +25,8 @@ std::string MakeSolidTheme(AppSandbox& sandbox, const Rgb& colour);
 // Theme mode, changing on, the theme shown at start and kept.
 void WriteThemeSettings(AppSandbox& sandbox, const std::string& package);
 
-// Whether the points a user looks at (the corners, the middle and points between) all show
+// Whether the points a user looks at (the corners, the middle and points between; none in the
+// top 40 rows) all show
 // the colour, give or take a little for the renderer's rounding.
 bool ShowsEverywhere(const Screenshot& shot, const Rgb& colour);
 // How the screen looks, for failure messages: the colours at those points.
