@@ -1,8 +1,8 @@
 #include "GsettingsDesktopWallpaper.h"
 
 #include "DesktopCommands.h"
-#include "platform/CommandRunner.h"
 #include "core/Errors.h"
+#include "platform/CommandRunner.h"
 #include "platform/PictureFiles.h"
 
 #include <algorithm>
@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kStateHeader = "gsettings";
 constexpr const char* kOptionsKey = "picture-options";
+// A state line "!reset<TAB>key": the user never set the key (no key has this name).
+constexpr const char* kResetMark = "!reset";
 
 std::string TrimmedOutput(const std::string& out)
 {
@@ -152,10 +154,19 @@ std::string GsettingsDesktopWallpaper::SaveState()
 {
     EnsureAvailable();
     // gsettings prints each value as one line of GVariant text, which it takes back as it is.
+    // A key that holds its default is most likely one the user never set: it is reset at
+    // exit rather than written, so that it goes on following the desktop's default (a new
+    // default picture of the distribution, say) instead of being pinned to today's.
     std::string state = std::string(kStateHeader) + "\n";
     for (const auto& key : m_scheme.savedKeys) {
-        if (HasKey(key))
-            state += key + "\t" + Get(key) + "\n";
+        if (!HasKey(key))
+            continue;
+        const std::string value = Get(key);
+        const auto fallback = m_runner.Run(GsettingsGetDefault(m_scheme.schema, key));
+        if (fallback.exitCode == 0 && TrimmedOutput(fallback.out) == value)
+            state += std::string(kResetMark) + "\t" + key + "\n";
+        else
+            state += key + "\t" + value + "\n";
     }
     return state;
 }
@@ -174,8 +185,17 @@ void GsettingsDesktopWallpaper::RestoreState(const std::string& state)
         if (tab == std::string::npos)
             continue;
         const std::string key = line.substr(0, tab);
-        if (HasKey(key))
+        if (key == kResetMark) {
+            const std::string resetKey = line.substr(tab + 1);
+            if (!HasKey(resetKey))
+                continue;
+            const auto result = m_runner.Run(GsettingsReset(m_scheme.schema, resetKey));
+            if (result.exitCode != 0)
+                throw PlatformError("Cannot reset " + m_scheme.schema + " " + resetKey + ": " +
+                                    TrimmedOutput(result.err));
+        } else if (HasKey(key)) {
             Set(key, line.substr(tab + 1));
+        }
     }
 }
 
