@@ -128,10 +128,13 @@ void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Env
 {
     sandbox.inheritEnvironment = false;
     sandbox.environment = session.Merged(extra);
-    // The sandbox keeps its own HOME and settings folder; the session gives the rest.
+    // The sandbox keeps its own HOME; the settings folder is the session's, where the
+    // desktop's own settings store lives too.
     sandbox.environment.erase("HOME");
     sandbox.environment.erase("XDG_CONFIG_HOME");
+    sandbox.UseConfigDir(session.root() / "config");
     sandbox.RunAs(session.account().uid, session.account().gid);
+    session.GiveToAccount(sandbox.configDir());
 }
 
 } // namespace ondrix::test

@@ -18,6 +18,7 @@ AppSandbox::AppSandbox()
 {
     std::random_device device;
     m_root = std::filesystem::temp_directory_path() / ("ondrix-e2e-" + std::to_string(device()));
+    m_config = m_root / "config";
     std::filesystem::create_directories(m_root / "home");
     std::filesystem::create_directories(m_root / "config");
     std::filesystem::copy(ONDRIX_APP_DIR, appDir(), std::filesystem::copy_options::recursive);
@@ -47,7 +48,7 @@ pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
             variables[text.substr(0, equals)] = text.substr(equals + 1);
     }
     variables["HOME"] = (m_root / "home").string();
-    variables["XDG_CONFIG_HOME"] = (m_root / "config").string();
+    variables["XDG_CONFIG_HOME"] = m_config.string();
     variables["QT_QPA_PLATFORM"] = "offscreen";
     variables["ONDRIX_SCREEN"] = "1024x768";
     variables["ONDRIX_DESKTOP"] = "file";
@@ -90,6 +91,15 @@ pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
     }
     m_started.push_back(pid);
     return pid;
+}
+
+void AppSandbox::UseConfigDir(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy(m_config, folder,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+    m_config = folder;
 }
 
 void AppSandbox::RunAs(uid_t uid, gid_t gid)

@@ -23,7 +23,11 @@ public:
 
     const std::filesystem::path& root() const { return m_root; }
     std::filesystem::path appDir() const { return m_root / "Ondrix"; }
-    std::filesystem::path registryFile() const { return m_root / "config" / "Quorvane" / "Ondrix2.reg"; }
+    std::filesystem::path configDir() const { return m_config; }
+    std::filesystem::path registryFile() const { return m_config / "Quorvane" / "Ondrix2.reg"; }
+    // The program's XDG_CONFIG_HOME becomes folder (a desktop session's own, whose settings
+    // store its tools read from there); what the sandbox's folder holds is copied over.
+    void UseConfigDir(const std::filesystem::path& folder);
 
     // Extra environment for the next start (on top of the sandbox's own).
     std::map<std::string, std::string> environment;
@@ -39,6 +43,7 @@ public:
 
 private:
     std::filesystem::path m_root;
+    std::filesystem::path m_config;
     std::vector<pid_t> m_started;
     std::optional<std::pair<uid_t, gid_t>> m_runAs;
 };
