@@ -166,6 +166,9 @@ public:
                     answer.out += key + "\n";
             } else if (argv.size() == 4 && argv[1] == "get") {
                 answer.out = store.at(argv[3]) + "\n";
+            } else if (argv.size() == 5 && argv[1] == "set" && argv[3] == "picture-options" &&
+                       !optionsRange.empty() && optionsRange.count(ParseGVariantString(argv[4])) == 0) {
+                answer = {1, "", "The provided value is outside of the valid range\n"};
             } else if (argv.size() == 5 && argv[1] == "set" && !refuse) {
                 // gsettings stores the parsed value and prints it back in its own quoting.
                 store.at(argv[3]) = GVariantString(ParseGVariantString(argv[4]));
@@ -189,6 +192,8 @@ public:
     std::map<std::string, std::string> defaults;
     std::vector<std::string> sets;
     std::vector<std::string> resets;
+    // The values picture-options takes, when the schema's enumeration is to be checked.
+    std::set<std::string> optionsRange;
     bool refuse = false;
 };
 
@@ -260,6 +265,30 @@ TEST(GsettingsDesktopWallpaper, SaveAndRestoreKeepTheExactValues)
     gsettings.store["primary-color"] = "'#000000'";
     mate.RestoreState(state);
     EXPECT_EQ(gsettings.store, user);
+}
+
+TEST(GsettingsDesktopWallpaper, MateHasNoNoneOptionSoAnEmptyPictureKeyStandsForIt)
+{
+    FakeCommandRunner runner;
+    FakeGsettings gsettings(runner, {{"picture-filename", "'/usr/share/mate.png'"},
+                                     {"picture-options", "'zoom'"},
+                                     {"primary-color", "'#5891BC'"}});
+    // MATE's enumeration, as its schema has it.
+    gsettings.optionsRange = {"wallpaper", "zoom", "centered", "scaled", "stretched", "spanned"};
+    GsettingsDesktopWallpaper mate(MateScheme(), runner);
+
+    mate.Write({"/work/wallpaper.bmp", "1"});
+    EXPECT_EQ(gsettings.store["picture-filename"], "'/work/wallpaper.bmp'");
+    // The same work file again (the next picture): the picture goes away for a moment, so that
+    // the desktop loads the file afresh.
+    gsettings.sets.clear();
+    EXPECT_NO_THROW(mate.Write({"/work/wallpaper.bmp", "0"}));
+    EXPECT_EQ(gsettings.sets,
+              (std::vector<std::string>{"picture-filename=''", "picture-filename='/work/wallpaper.bmp'",
+                                        "picture-options='centered'"}));
+    EXPECT_NO_THROW(mate.Write({"", "0"}));
+    EXPECT_EQ(gsettings.store["picture-filename"], "''");
+    EXPECT_EQ(mate.Read().wallpaper, "");
 }
 
 TEST(GsettingsDesktopWallpaper, KeysAtTheirDefaultAreResetNotPinned)

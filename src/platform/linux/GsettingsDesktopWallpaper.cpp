@@ -48,7 +48,8 @@ GsettingsScheme MateScheme()
             "org.mate.background",
             {"picture-filename"},
             false,
-            {"picture-filename", "picture-options", "primary-color"}};
+            {"picture-filename", "picture-options", "primary-color"},
+            false};
 }
 
 GsettingsDesktopWallpaper::GsettingsDesktopWallpaper(GsettingsScheme scheme, CommandRunner& runner,
@@ -124,9 +125,19 @@ void GsettingsDesktopWallpaper::Write(const Values& values)
     }
     const std::string options = GsettingsPictureOptions(empty, tiled, pictureSize, desktopSize);
 
+    const std::string pictureKey = m_scheme.pictureKeys.front();
+    // Where picture-options has no "none" (MATE), an empty picture key is what shows no picture.
+    const auto pictureOff = [&] {
+        if (m_scheme.noneOption) {
+            Set(kOptionsKey, GVariantString("none"));
+        } else {
+            for (const auto& key : m_scheme.pictureKeys)
+                if (HasKey(key))
+                    Set(key, GVariantString(""));
+        }
+    };
     if (!empty) {
         const std::string picture = m_scheme.pictureAsUri ? FileUri(values.wallpaper) : values.wallpaper;
-        const std::string pictureKey = m_scheme.pictureKeys.front();
         // The program always writes the same work file, so the picture key often keeps its value
         // and the desktop would see no change and keep showing the old picture. Switching the
         // picture off for a moment is a change every desktop of the family reacts to by
@@ -134,17 +145,20 @@ void GsettingsDesktopWallpaper::Write(const Values& values)
         // "#fragment" on the URI is not used: Cinnamon and MATE pass the value to
         // g_filename_from_uri, which refuses a URI with a fragment.)
         if (ParseGVariantString(Get(pictureKey)) == picture)
-            Set(kOptionsKey, GVariantString("none"));
+            pictureOff();
         for (const auto& key : m_scheme.pictureKeys) {
             if (HasKey(key))
                 Set(key, GVariantString(picture));
         }
+        Set(kOptionsKey, GVariantString(options));
+    } else {
+        pictureOff();
     }
-    Set(kOptionsKey, GVariantString(options));
 
     const Values now = Read();
     const std::string shownOptions = ParseGVariantString(Get(kOptionsKey));
-    if ((!empty && now.wallpaper != values.wallpaper) || shownOptions != options)
+    const bool optionsTaken = (empty && !m_scheme.noneOption) || shownOptions == options;
+    if (now.wallpaper != (empty ? std::string() : values.wallpaper) || !optionsTaken)
         throw PlatformError("The " + m_scheme.desktop + " desktop did not take the wallpaper: " +
                             m_scheme.schema + " still shows \"" + now.wallpaper + "\" with " + kOptionsKey +
                             " " + shownOptions + " (is the settings service dconf running?)");
