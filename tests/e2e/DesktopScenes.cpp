@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace ondrix::test {
@@ -122,6 +123,40 @@ std::string Describe(const Screenshot& shot)
     for (const auto& [x, y] : LookPoints(shot))
         out << " " << x << "," << y << "=" << shot.At(x, y);
     return out.str();
+}
+
+bool IconWindowTakesClicks(DesktopSession& session, const std::string& windowClass, std::string& whyNot)
+{
+    using namespace std::chrono_literals;
+    const auto visible = [&] {
+        std::set<std::string> windows;
+        std::istringstream lines(
+            session.Run({"xdotool", "search", "--onlyvisible", "--class", windowClass}).out);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty())
+                windows.insert(line);
+        return windows;
+    };
+    const RunResult desktop = session.Run({"xdotool", "search", "--onlyvisible", "--name", "^Desktop$"});
+    if (desktop.out.empty()) {
+        whyNot = "the icon window is not mapped";
+        return false;
+    }
+    const auto before = visible();
+    session.Run({"xdotool", "mousemove", "320", "300", "click", "3"});
+    if (!WaitUntil([&] { return visible().size() > before.size(); }, 5s)) {
+        whyNot = "a right click on the desktop opened no menu of " + windowClass;
+        return false;
+    }
+    // Escape closes the menu when it holds the keyboard; a click beside it always does.
+    session.Run({"xdotool", "key", "Escape"});
+    if (!WaitUntil([&] { return visible().size() == before.size(); }, 2s))
+        session.Run({"xdotool", "mousemove", "600", "420", "click", "1"});
+    if (!WaitUntil([&] { return visible().size() == before.size(); }, 5s)) {
+        whyNot = "the desktop menu of " + windowClass + " did not close";
+        return false;
+    }
+    return true;
 }
 
 void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Environment& extra)

@@ -32,6 +32,11 @@ bool ShowsEverywhere(const Screenshot& shot, const Rgb& colour);
 // How the screen looks, for failure messages: the colours at those points.
 std::string Describe(const Screenshot& shot);
 
+// Whether the X11 desktop's icon window (named "Desktop", of the file manager's windowClass) is
+// mapped and takes a click: a right click on it opens the file manager's desktop menu (a new
+// window of that class), which Escape closes again. whyNot says what failed.
+bool IconWindowTakesClicks(DesktopSession& session, const std::string& windowClass, std::string& whyNot);
+
 // The sandbox set up for the session's account and environment: the program runs as that
 // account with the session's environment only, plus extra.
 void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Environment& extra);
