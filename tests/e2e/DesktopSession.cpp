@@ -166,6 +166,10 @@ DesktopSession::DesktopSession(const Account& account) : m_account(account)
     environment["XDG_RUNTIME_DIR"] = runtimeDir().string();
     environment["TMPDIR"] = runtimeDir().string();
     environment["LANG"] = "C.UTF-8";
+    // The sanitizer builds' settings reach the program too.
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+        if (const char* value = std::getenv(name))
+            environment[name] = value;
 }
 
 DesktopSession::~DesktopSession()
