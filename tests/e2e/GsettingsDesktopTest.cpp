@@ -199,6 +199,66 @@ TEST_P(GsettingsDesktop, KeysTheUserNeverSetAreLeftUnset)
     EXPECT_EQ(Stored().value_or(""), "") << "keys the user never set were written";
 }
 
+// The theme on a Wayland session of the GNOME family: the still picture, set through the
+// picture keys. gnome-shell cannot run here, so headless sway stands in for the compositor the
+// program's window system connects to; the settings are GNOME's, in the real dconf store.
+TEST(GnomeOnWayland, ThemeIsAStillPictureInThePictureKeysAndTheKeysComeBack)
+{
+    const std::string missing = MissingPrograms({"sway", "swaymsg", "swaybg", "gsettings", "dbus-daemon"});
+    if (!missing.empty())
+        GTEST_SKIP() << "not installed: " << missing << " (scripts/deps installs them)";
+    std::string why;
+    const auto account = DesktopAccount(why);
+    if (!account)
+        GTEST_SKIP() << why;
+    DesktopSession session(*account);
+    session.environment["GSETTINGS_BACKEND"] = "dconf";
+    ASSERT_TRUE(session.StartDbus(why)) << why;
+    ASSERT_TRUE(session.StartSway(640, 480, "for_window [title=\".*\"] move scratchpad", why)) << why;
+    const char* const schema = "org.gnome.desktop.background";
+    const auto get = [&](const char* key) {
+        const RunResult result = session.Run({"gsettings", "get", schema, key});
+        return result.out.substr(0, result.out.find('\n'));
+    };
+    ASSERT_EQ(
+        session.Run({"gsettings", "set", schema, "picture-uri", "'file:///home/someone/own.jpg'"}).exitCode,
+        0);
+    const std::string before = session.Run({"gsettings", "list-recursively", schema}).out;
+
+    AppSandbox sandbox;
+    constexpr Rgb kThemeColour{0xE0, 0xB0, 0x20};
+    WriteThemeSettings(sandbox, MakeSolidTheme(sandbox, kThemeColour));
+    HandToSession(sandbox, session,
+                  {{"QT_QPA_PLATFORM", "wayland"},
+                   {"XDG_SESSION_TYPE", "wayland"},
+                   {"XDG_CURRENT_DESKTOP", "GNOME"},
+                   {"ONDRIX_DESKTOP", ""},
+                   {"ONDRIX_SCREEN", ""}});
+    const auto workFile = sandbox.appDir() / "imgLists" / "WorkDir" / "wallpaper.bmp";
+    const std::string expected = "'file://" + workFile.string() + "'";
+
+    const pid_t pid = sandbox.Start();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            if (get("picture-uri") != expected || get("picture-uri-dark") != expected)
+                return false;
+            try {
+                const Bitmap shown = ReadBmp(workFile.string());
+                const std::uint8_t* pixel = shown.Row(shown.Height() / 2) + 3 * (shown.Width() / 2);
+                return shown.Width() == 640 && shown.Height() == 480 && pixel[2] == kThemeColour.r &&
+                       pixel[1] == kThemeColour.g && pixel[0] == kThemeColour.b;
+            } catch (const std::exception&) {
+                return false;
+            }
+        },
+        60s))
+        << "the picture keys do not show the theme's still picture: " << get("picture-uri");
+
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(sandbox.WaitForExit(pid, 30s), 0);
+    EXPECT_EQ(session.Run({"gsettings", "list-recursively", schema}).out, before);
+}
+
 INSTANTIATE_TEST_SUITE_P(RealSettings, GsettingsDesktop, ::testing::ValuesIn(kSchemes),
                          [](const auto& param) {
                              std::string name = param.param.desktop;
