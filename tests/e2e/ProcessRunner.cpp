@@ -5,11 +5,13 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <iterator>
 #include <random>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -20,7 +22,8 @@ AppSandbox::AppSandbox()
     std::random_device device;
     m_root = std::filesystem::temp_directory_path() / ("ondrix-e2e-" + std::to_string(device()));
     std::filesystem::create_directories(m_root / "home");
-    std::filesystem::create_directories(m_root / "config");
+    m_config = m_root / "config";
+    std::filesystem::create_directories(m_config);
     std::filesystem::copy(ONDRIX_APP_DIR, appDir(), std::filesystem::copy_options::recursive);
     // A copy of a used build folder may hold a first-run list already, and sample themes that
     // a run of the program has converted: the samples are written afresh.
@@ -51,14 +54,14 @@ pid_t AppSandbox::Start(const std::vector<std::string>& arguments)
 pid_t AppSandbox::Start(const std::vector<std::string>& arguments, const Output& output)
 {
     std::map<std::string, std::string> variables;
-    for (char** entry = environ; *entry; ++entry) {
+    for (char** entry = environ; inheritEnvironment && *entry; ++entry) {
         const std::string text = *entry;
         const auto equals = text.find('=');
         if (equals != std::string::npos)
             variables[text.substr(0, equals)] = text.substr(equals + 1);
     }
     variables["HOME"] = (m_root / "home").string();
-    variables["XDG_CONFIG_HOME"] = (m_root / "config").string();
+    variables["XDG_CONFIG_HOME"] = m_config.string();
     variables["QT_QPA_PLATFORM"] = "offscreen";
     variables["ONDRIX_SCREEN"] = "1024x768";
     variables["ONDRIX_DESKTOP"] = "file";
@@ -82,17 +85,41 @@ pid_t AppSandbox::Start(const std::vector<std::string>& arguments, const Output&
         argv.push_back(text.data());
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!output.out.empty())
-        posix_spawn_file_actions_addopen(&actions, 1, output.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (!output.err.empty())
-        posix_spawn_file_actions_addopen(&actions, 2, output.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
-    const int failed = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        throw std::runtime_error("could not start " + argText[0]);
+    if (m_runAs) {
+        // As the test account: its own groups and ids, in the sandbox (which is the account's).
+        const auto [uid, gid] = *m_runAs;
+        const std::string folder = m_root.string();
+        pid = ::fork();
+        if (pid < 0)
+            throw std::runtime_error("could not start " + argText[0]);
+        if (pid == 0) {
+            const auto redirect = [](const std::filesystem::path& file, int to) {
+                if (file.empty())
+                    return true;
+                const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                return fd >= 0 && ::dup2(fd, to) >= 0 && ::close(fd) == 0;
+            };
+            if (!redirect(output.out, 1) || !redirect(output.err, 2) || ::setgroups(1, &gid) != 0 ||
+                ::setgid(gid) != 0 || ::setuid(uid) != 0 || ::chdir(folder.c_str()) != 0)
+                ::_exit(126);
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        }
+    } else {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!output.out.empty())
+            posix_spawn_file_actions_addopen(&actions, 1, output.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0600);
+        if (!output.err.empty())
+            posix_spawn_file_actions_addopen(&actions, 2, output.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0600);
+        const int failed = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (failed != 0)
+            throw std::runtime_error("could not start " + argText[0]);
+    }
     m_started.push_back(pid);
     return pid;
 }
@@ -116,6 +143,29 @@ AppSandbox::Run AppSandbox::Finish(pid_t pid, const Output& output, std::chrono:
     run.out = read(output.out);
     run.err = read(output.err);
     return run;
+}
+
+void AppSandbox::UseConfigDir(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy(m_config, folder,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+    m_config = folder;
+}
+
+void AppSandbox::RunAs(uid_t uid, gid_t gid)
+{
+    if (::geteuid() != 0 || uid == 0)
+        return;
+    const auto give = [&](const std::filesystem::path& item) {
+        if (::lchown(item.c_str(), uid, gid) != 0)
+            throw std::runtime_error("could not give " + item.string() + " to the test account");
+    };
+    give(m_root);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root))
+        give(entry.path());
+    m_runAs = std::pair{uid, gid};
 }
 
 std::optional<int> AppSandbox::WaitForExit(pid_t pid, std::chrono::milliseconds timeout)

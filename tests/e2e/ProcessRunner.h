@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace ondrix::test {
@@ -22,10 +23,19 @@ public:
 
     const std::filesystem::path& root() const { return m_root; }
     std::filesystem::path appDir() const { return m_root / "Ondrix"; }
-    std::filesystem::path registryFile() const { return m_root / "config" / "Quorvane" / "Ondrix2.reg"; }
+    std::filesystem::path configDir() const { return m_config; }
+    std::filesystem::path registryFile() const { return m_config / "Quorvane" / "Ondrix2.reg"; }
+    // The program's XDG_CONFIG_HOME becomes folder (a desktop session's own, whose settings
+    // store its tools read from there); what the sandbox's folder holds is copied over.
+    void UseConfigDir(const std::filesystem::path& folder);
 
     // Extra environment for the next start (on top of the sandbox's own).
     std::map<std::string, std::string> environment;
+    // False: the program gets none of the tests' own environment (a real desktop's session
+    // hands in all it needs through environment).
+    bool inheritEnvironment = true;
+    // Runs the program as that account from now on; the sandbox becomes the account's.
+    void RunAs(uid_t uid, gid_t gid);
 
     pid_t Start(const std::vector<std::string>& arguments = {});
     // The program started with its standard output and error going to files of the sandbox.
@@ -50,7 +60,9 @@ public:
 
 private:
     std::filesystem::path m_root;
+    std::filesystem::path m_config;
     std::vector<pid_t> m_started;
+    std::optional<std::pair<uid_t, gid_t>> m_runAs;
     int m_runs = 0;
 };
 

@@ -42,9 +42,13 @@ TEST(ThemeMode, EachStartShowsTheNextThemeAndExitSwitchesTheLayerOff)
     fs::create_directories(sandbox.registryFile().parent_path());
     {
         RegFileRegistry registry(sandbox.registryFile().string());
-        for (const auto& [name, value] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
-                 {"state", 0}, {"Enabled", 1}, {"firstrun", 1}, {"ShowAboutWindow", 0}, {"advChType", 1},
-                 {"lvadvSortType", 0}})
+        for (const auto& [name, value] :
+             std::initializer_list<std::pair<const char*, std::uint32_t>>{{"state", 0},
+                                                                          {"Enabled", 1},
+                                                                          {"firstrun", 1},
+                                                                          {"ShowAboutWindow", 0},
+                                                                          {"advChType", 1},
+                                                                          {"lvadvSortType", 0}})
             registry.WriteDword(Hive::LocalMachine, kOptions, name, value);
         registry.WriteString(Hive::LocalMachine, kOptions, "cadvTheme", (store / "Aurora.ond").string());
     }
@@ -67,10 +71,10 @@ TEST(ThemeMode, EachStartShowsTheNextThemeAndExitSwitchesTheLayerOff)
         ASSERT_TRUE(shown) << "no theme page was shown";
         // The start page lies in a tick-named folder below the work folder.
         const std::string startPage = std::string(theme) == "Starlight" ? "ondrix.htm" : "index.htm";
-        EXPECT_TRUE(std::regex_match(page, std::regex(std::regex_replace(
-                                               (store / "WorkDir").string(), std::regex(R"([.^$|()\[\]{}*+?\\])"),
-                                               R"(\$&)") +
-                                           "/[0-9]+/" + startPage)))
+        EXPECT_TRUE(std::regex_match(
+            page, std::regex(std::regex_replace((store / "WorkDir").string(),
+                                                std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+                             "/[0-9]+/" + startPage)))
             << page;
 
         ::kill(pid, SIGTERM);
@@ -78,7 +82,8 @@ TEST(ThemeMode, EachStartShowsTheNextThemeAndExitSwitchesTheLayerOff)
         RegFileRegistry registry(sandbox.registryFile().string());
         EXPECT_EQ(registry.ReadString(Hive::LocalMachine, kOptions, "cadvTheme"),
                   (store / (std::string(theme) + ".ond")).string());
-        EXPECT_EQ(registry.ReadDword(Hive::CurrentUser, kLayer, "ActiveDesktop"), 0u) << "the layer stayed on";
+        EXPECT_EQ(registry.ReadDword(Hive::CurrentUser, kLayer, "ActiveDesktop"), 0u)
+            << "the layer stayed on";
         EXPECT_TRUE(EntriesOf(store / "WorkDir").empty()) << "unpacked themes were left behind";
         for (const std::string& name : EntriesOf(store / "Recycled"))
             EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;

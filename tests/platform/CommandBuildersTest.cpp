@@ -47,6 +47,11 @@ TEST(GsettingsBuilders, ExactCommandLines)
               (Argv{"gsettings", "get", "org.gnome.desktop.background", "picture-uri"}));
     EXPECT_EQ(GsettingsSet("org.mate.background", "picture-filename", "'/a b'"),
               (Argv{"gsettings", "set", "org.mate.background", "picture-filename", "'/a b'"}));
+    EXPECT_EQ(GsettingsGetDefault("org.mate.background", "picture-options"),
+              (Argv{"env", "GSETTINGS_BACKEND=memory", "gsettings", "get", "org.mate.background",
+                    "picture-options"}));
+    EXPECT_EQ(GsettingsReset("org.gnome.desktop.background", "picture-uri"),
+              (Argv{"gsettings", "reset", "org.gnome.desktop.background", "picture-uri"}));
     EXPECT_EQ(GsettingsPictureOptions(true, true, std::nullopt, std::nullopt), "none");
     EXPECT_EQ(GsettingsPictureOptions(false, true, DesktopSize{2048, 768}, DesktopSize{2048, 768}),
               "wallpaper");
@@ -161,16 +166,34 @@ public:
                     answer.out += key + "\n";
             } else if (argv.size() == 4 && argv[1] == "get") {
                 answer.out = store.at(argv[3]) + "\n";
+            } else if (argv.size() == 5 && argv[1] == "set" && argv[3] == "picture-options" &&
+                       !optionsRange.empty() && optionsRange.count(ParseGVariantString(argv[4])) == 0) {
+                answer = {1, "", "The provided value is outside of the valid range\n"};
             } else if (argv.size() == 5 && argv[1] == "set" && !refuse) {
                 // gsettings stores the parsed value and prints it back in its own quoting.
                 store.at(argv[3]) = GVariantString(ParseGVariantString(argv[4]));
                 sets.push_back(argv[3] + "=" + argv[4]);
+            } else if (argv.size() == 4 && argv[1] == "reset" && !refuse) {
+                store.at(argv[3]) = defaults.at(argv[3]);
+                resets.push_back(argv[3]);
+            } else if (argv.size() == 6 && argv[0] == "env" && argv[1] == "GSETTINGS_BACKEND=memory" &&
+                       argv[2] == "gsettings" && argv[3] == "get") {
+                const auto found = defaults.find(argv[5]);
+                if (found == defaults.end())
+                    answer = {1, "", "No such key"};
+                else
+                    answer.out = found->second + "\n";
             }
             return true;
         };
     }
     std::map<std::string, std::string> store;
+    // What an empty store shows; a key without one cannot be asked for its default.
+    std::map<std::string, std::string> defaults;
     std::vector<std::string> sets;
+    std::vector<std::string> resets;
+    // The values picture-options takes, when the schema's enumeration is to be checked.
+    std::set<std::string> optionsRange;
     bool refuse = false;
 };
 
@@ -242,6 +265,64 @@ TEST(GsettingsDesktopWallpaper, SaveAndRestoreKeepTheExactValues)
     gsettings.store["primary-color"] = "'#000000'";
     mate.RestoreState(state);
     EXPECT_EQ(gsettings.store, user);
+}
+
+TEST(GsettingsDesktopWallpaper, MateHasNoNoneOptionSoAnEmptyPictureKeyStandsForIt)
+{
+    FakeCommandRunner runner;
+    FakeGsettings gsettings(runner, {{"picture-filename", "'/usr/share/mate.png'"},
+                                     {"picture-options", "'zoom'"},
+                                     {"primary-color", "'#5891BC'"}});
+    // MATE's enumeration, as its schema has it.
+    gsettings.optionsRange = {"wallpaper", "zoom", "centered", "scaled", "stretched", "spanned"};
+    GsettingsDesktopWallpaper mate(MateScheme(), runner);
+
+    mate.Write({"/work/wallpaper.bmp", "1"});
+    EXPECT_EQ(gsettings.store["picture-filename"], "'/work/wallpaper.bmp'");
+    // The same work file again (the next picture): the picture goes away for a moment, so that
+    // the desktop loads the file afresh.
+    gsettings.sets.clear();
+    EXPECT_NO_THROW(mate.Write({"/work/wallpaper.bmp", "0"}));
+    EXPECT_EQ(gsettings.sets,
+              (std::vector<std::string>{"picture-filename=''", "picture-filename='/work/wallpaper.bmp'",
+                                        "picture-options='centered'"}));
+    EXPECT_NO_THROW(mate.Write({"", "0"}));
+    EXPECT_EQ(gsettings.store["picture-filename"], "''");
+    EXPECT_EQ(mate.Read().wallpaper, "");
+}
+
+TEST(GsettingsDesktopWallpaper, KeysAtTheirDefaultAreResetNotPinned)
+{
+    FakeCommandRunner runner;
+    // The user chose a picture; the options and the colour were never touched.
+    FakeGsettings gsettings(runner, {{"picture-uri", "'file:///home/ann/own.jpg'"},
+                                     {"picture-uri-dark", "'file:///usr/share/dark.webp'"},
+                                     {"picture-options", "'zoom'"},
+                                     {"primary-color", "'#023c88'"}});
+    gsettings.defaults = {{"picture-uri", "'file:///usr/share/light.webp'"},
+                          {"picture-uri-dark", "'file:///usr/share/dark.webp'"},
+                          {"picture-options", "'zoom'"},
+                          {"primary-color", "'#023c88'"}};
+    GsettingsDesktopWallpaper gnome(GnomeScheme(), runner);
+    const std::string state = gnome.SaveState();
+    gnome.Write({"/w.bmp", "1"});
+    gsettings.store["primary-color"] = "'#000000'";
+    gsettings.sets.clear();
+    gnome.RestoreState(state);
+
+    EXPECT_EQ(gsettings.sets, (std::vector<std::string>{"picture-uri='file:///home/ann/own.jpg'"}));
+    EXPECT_EQ(gsettings.resets,
+              (std::vector<std::string>{"picture-uri-dark", "picture-options", "primary-color"}));
+    EXPECT_EQ(gsettings.store["picture-uri"], "'file:///home/ann/own.jpg'");
+    EXPECT_EQ(gsettings.store["picture-uri-dark"], "'file:///usr/share/dark.webp'");
+    EXPECT_EQ(gsettings.store["picture-options"], "'zoom'");
+    EXPECT_EQ(gsettings.store["primary-color"], "'#023c88'");
+
+    // A state saved before keys were reset (no "!reset" lines) is still written back whole.
+    gsettings.resets.clear();
+    gnome.RestoreState("gsettings\npicture-options\t'scaled'\n");
+    EXPECT_TRUE(gsettings.resets.empty());
+    EXPECT_EQ(gsettings.store["picture-options"], "'scaled'");
 }
 
 TEST(GsettingsDesktopWallpaper, FailuresAreReported)

@@ -269,6 +269,16 @@ Argv GsettingsListKeys(const std::string& schema)
     return {"gsettings", "list-keys", schema};
 }
 
+Argv GsettingsGetDefault(const std::string& schema, const std::string& key)
+{
+    return {"env", "GSETTINGS_BACKEND=memory", "gsettings", "get", schema, key};
+}
+
+Argv GsettingsReset(const std::string& schema, const std::string& key)
+{
+    return {"gsettings", "reset", schema, key};
+}
+
 std::string GsettingsPictureOptions(bool empty, bool tiled, std::optional<DesktopSize> pictureSize,
                                     std::optional<DesktopSize> desktopSize)
 {

@@ -32,6 +32,10 @@ Argv GsettingsGet(const std::string& schema, const std::string& key);
 // value is GVariant text (see GVariantString).
 Argv GsettingsSet(const std::string& schema, const std::string& key, const std::string& value);
 Argv GsettingsListKeys(const std::string& schema);
+// The key's default: gsettings on an empty in-memory store, which holds no value of the user.
+Argv GsettingsGetDefault(const std::string& schema, const std::string& key);
+// Takes the user's value away, so the key follows its default again.
+Argv GsettingsReset(const std::string& schema, const std::string& key);
 
 // picture-options for the two values: none for no picture, wallpaper for tiled, spanned for a
 // picture that covers the whole desktop (so a desktop of several monitors is not centred on

@@ -1,8 +1,8 @@
 #include "GsettingsDesktopWallpaper.h"
 
 #include "DesktopCommands.h"
-#include "platform/CommandRunner.h"
 #include "core/Errors.h"
+#include "platform/CommandRunner.h"
 #include "platform/PictureFiles.h"
 
 #include <algorithm>
@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kStateHeader = "gsettings";
 constexpr const char* kOptionsKey = "picture-options";
+// A state line "!reset<TAB>key": the user never set the key (no key has this name).
+constexpr const char* kResetMark = "!reset";
 
 std::string TrimmedOutput(const std::string& out)
 {
@@ -46,7 +48,8 @@ GsettingsScheme MateScheme()
             "org.mate.background",
             {"picture-filename"},
             false,
-            {"picture-filename", "picture-options", "primary-color"}};
+            {"picture-filename", "picture-options", "primary-color"},
+            false};
 }
 
 GsettingsDesktopWallpaper::GsettingsDesktopWallpaper(GsettingsScheme scheme, CommandRunner& runner,
@@ -122,9 +125,19 @@ void GsettingsDesktopWallpaper::Write(const Values& values)
     }
     const std::string options = GsettingsPictureOptions(empty, tiled, pictureSize, desktopSize);
 
+    const std::string pictureKey = m_scheme.pictureKeys.front();
+    // Where picture-options has no "none" (MATE), an empty picture key is what shows no picture.
+    const auto pictureOff = [&] {
+        if (m_scheme.noneOption) {
+            Set(kOptionsKey, GVariantString("none"));
+        } else {
+            for (const auto& key : m_scheme.pictureKeys)
+                if (HasKey(key))
+                    Set(key, GVariantString(""));
+        }
+    };
     if (!empty) {
         const std::string picture = m_scheme.pictureAsUri ? FileUri(values.wallpaper) : values.wallpaper;
-        const std::string pictureKey = m_scheme.pictureKeys.front();
         // The program always writes the same work file, so the picture key often keeps its value
         // and the desktop would see no change and keep showing the old picture. Switching the
         // picture off for a moment is a change every desktop of the family reacts to by
@@ -132,17 +145,20 @@ void GsettingsDesktopWallpaper::Write(const Values& values)
         // "#fragment" on the URI is not used: Cinnamon and MATE pass the value to
         // g_filename_from_uri, which refuses a URI with a fragment.)
         if (ParseGVariantString(Get(pictureKey)) == picture)
-            Set(kOptionsKey, GVariantString("none"));
+            pictureOff();
         for (const auto& key : m_scheme.pictureKeys) {
             if (HasKey(key))
                 Set(key, GVariantString(picture));
         }
+        Set(kOptionsKey, GVariantString(options));
+    } else {
+        pictureOff();
     }
-    Set(kOptionsKey, GVariantString(options));
 
     const Values now = Read();
     const std::string shownOptions = ParseGVariantString(Get(kOptionsKey));
-    if ((!empty && now.wallpaper != values.wallpaper) || shownOptions != options)
+    const bool optionsTaken = (empty && !m_scheme.noneOption) || shownOptions == options;
+    if (now.wallpaper != (empty ? std::string() : values.wallpaper) || !optionsTaken)
         throw PlatformError("The " + m_scheme.desktop + " desktop did not take the wallpaper: " +
                             m_scheme.schema + " still shows \"" + now.wallpaper + "\" with " + kOptionsKey +
                             " " + shownOptions + " (is the settings service dconf running?)");
@@ -152,10 +168,19 @@ std::string GsettingsDesktopWallpaper::SaveState()
 {
     EnsureAvailable();
     // gsettings prints each value as one line of GVariant text, which it takes back as it is.
+    // A key that holds its default is most likely one the user never set: it is reset at
+    // exit rather than written, so that it goes on following the desktop's default (a new
+    // default picture of the distribution, say) instead of being pinned to today's.
     std::string state = std::string(kStateHeader) + "\n";
     for (const auto& key : m_scheme.savedKeys) {
-        if (HasKey(key))
-            state += key + "\t" + Get(key) + "\n";
+        if (!HasKey(key))
+            continue;
+        const std::string value = Get(key);
+        const auto fallback = m_runner.Run(GsettingsGetDefault(m_scheme.schema, key));
+        if (fallback.exitCode == 0 && TrimmedOutput(fallback.out) == value)
+            state += std::string(kResetMark) + "\t" + key + "\n";
+        else
+            state += key + "\t" + value + "\n";
     }
     return state;
 }
@@ -174,8 +199,17 @@ void GsettingsDesktopWallpaper::RestoreState(const std::string& state)
         if (tab == std::string::npos)
             continue;
         const std::string key = line.substr(0, tab);
-        if (HasKey(key))
+        if (key == kResetMark) {
+            const std::string resetKey = line.substr(tab + 1);
+            if (!HasKey(resetKey))
+                continue;
+            const auto result = m_runner.Run(GsettingsReset(m_scheme.schema, resetKey));
+            if (result.exitCode != 0)
+                throw PlatformError("Cannot reset " + m_scheme.schema + " " + resetKey + ": " +
+                                    TrimmedOutput(result.err));
+        } else if (HasKey(key)) {
             Set(key, line.substr(tab + 1));
+        }
     }
 }
 

@@ -20,6 +20,8 @@ struct GsettingsScheme
     std::vector<std::string> pictureKeys; // keys that take the picture (those the schema has)
     bool pictureAsUri = true;             // file:// URIs, or plain paths
     std::vector<std::string> savedKeys;   // keys SaveState keeps exactly
+    // picture-options offers "none" (MATE's does not: there an empty picture key means none).
+    bool noneOption = true;
 };
 
 GsettingsScheme GnomeScheme();

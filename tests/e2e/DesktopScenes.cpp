@@ -1,0 +1,175 @@
+#include "DesktopScenes.h"
+
+#include "platform/RegFileRegistry.h"
+#include "themes/ZipArchive.h"
+#include "wallpaper/Bitmap.h"
+#include "wallpaper/BmpCodec.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace ondrix::test {
+
+namespace {
+
+constexpr auto kOptions = "SOFTWARE\\Quorvane\\Ondrix2\\Options";
+
+std::vector<std::pair<int, int>> LookPoints(const Screenshot& shot)
+{
+    const int w = shot.width - 1;
+    const int h = shot.height - 1;
+    // Below the top strip, where a test's notification area may sit.
+    return {{0, 40}, {w, 40}, {0, h}, {w, h}, {w / 2, h / 2}, {w / 4, h / 3}, {3 * w / 4, 2 * h / 3}};
+}
+
+void WriteNumbers(RegFileRegistry& registry,
+                  std::initializer_list<std::pair<const char*, std::uint32_t>> values)
+{
+    for (const auto& [name, value] : values)
+        registry.WriteDword(Hive::LocalMachine, kOptions, name, value);
+}
+
+std::string Hex(const Rgb& colour)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", colour.r, colour.g, colour.b);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> MakeSolidPictureList(AppSandbox& sandbox, const std::vector<Rgb>& colours)
+{
+    const auto folder = sandbox.root() / "pictures";
+    std::filesystem::create_directories(folder);
+    std::ofstream list(sandbox.appDir() / "imgLists" / "solid.lst", std::ios::binary);
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const std::string path = (folder / ("solid" + std::to_string(i) + ".bmp")).string();
+        Bitmap bitmap(64, 48, path);
+        bitmap.Fill(static_cast<std::uint8_t>(colours[i].b), static_cast<std::uint8_t>(colours[i].g),
+                    static_cast<std::uint8_t>(colours[i].r));
+        WriteBmp(bitmap, path);
+        list << path << "?64*48\r\n";
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+void WritePictureSettings(AppSandbox& sandbox, const std::vector<std::string>& pictures, int timerSeconds)
+{
+    std::filesystem::create_directories(sandbox.registryFile().parent_path());
+    RegFileRegistry registry(sandbox.registryFile().string());
+    WriteNumbers(registry, {{"state", 1},
+                            {"Enabled", 1},
+                            {"firstrun", 1},
+                            {"ShowAboutWindow", 0},
+                            {"RunAtStartup", 0},
+                            {"ilChType", 2},
+                            {"ilMin", 0},
+                            {"ilSec", static_cast<std::uint32_t>(timerSeconds)},
+                            {"ilRandOrOrder", 0},
+                            {"ilShowType", 0},
+                            {"ilDisplType", 0}});
+    registry.WriteString(Hive::LocalMachine, kOptions, "cIList",
+                         (sandbox.appDir() / "imgLists" / "solid.lst").string());
+    registry.WriteString(Hive::LocalMachine, kOptions, "cImg", pictures.at(0));
+}
+
+std::string MakeSolidTheme(AppSandbox& sandbox, const Rgb& colour)
+{
+    const std::string page =
+        "<html><head><style>html,body{margin:0;width:100%;height:100%;background-color:" + Hex(colour) +
+        ";}</style></head><body></body></html>\r\n";
+    const std::string cfg =
+        "[Name]\r\nThemeName=Solid\r\n[Author]\r\nThemeAuthor=Ondrix tests\r\n[Style]\r\n"
+        "index=0\r\n[Description]\r\nDescription=One colour\r\n[Files]\r\nstartup=\\index.htm";
+    const std::string path = (sandbox.appDir() / "advThemes_" / "Solid.ond").string();
+    std::ofstream(path, std::ios::binary) << BuildZip({{"theme.cfg", cfg}, {"index.htm", page}});
+    return path;
+}
+
+void WriteThemeSettings(AppSandbox& sandbox, const std::string& package)
+{
+    std::filesystem::create_directories(sandbox.registryFile().parent_path());
+    RegFileRegistry registry(sandbox.registryFile().string());
+    WriteNumbers(registry, {{"state", 0},
+                            {"Enabled", 1},
+                            {"firstrun", 1},
+                            {"ShowAboutWindow", 0},
+                            {"RunAtStartup", 0},
+                            {"advChType", 0},
+                            {"ThemeSound", 0}});
+    registry.WriteString(Hive::LocalMachine, kOptions, "cadvTheme", package);
+}
+
+bool ShowsEverywhere(const Screenshot& shot, const Rgb& colour)
+{
+    for (const auto& [x, y] : LookPoints(shot)) {
+        const Rgb seen = shot.At(x, y);
+        if (std::abs(seen.r - colour.r) > 2 || std::abs(seen.g - colour.g) > 2 ||
+            std::abs(seen.b - colour.b) > 2)
+            return false;
+    }
+    return true;
+}
+
+std::string Describe(const Screenshot& shot)
+{
+    std::ostringstream out;
+    out << shot.width << "x" << shot.height << ":";
+    for (const auto& [x, y] : LookPoints(shot))
+        out << " " << x << "," << y << "=" << shot.At(x, y);
+    return out.str();
+}
+
+bool IconWindowTakesClicks(DesktopSession& session, const std::string& windowClass, std::string& whyNot)
+{
+    using namespace std::chrono_literals;
+    const auto visible = [&] {
+        std::set<std::string> windows;
+        std::istringstream lines(
+            session.Run({"xdotool", "search", "--onlyvisible", "--class", windowClass}).out);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty())
+                windows.insert(line);
+        return windows;
+    };
+    const RunResult desktop = session.Run({"xdotool", "search", "--onlyvisible", "--name", "^Desktop$"});
+    if (desktop.out.empty()) {
+        whyNot = "the icon window is not mapped";
+        return false;
+    }
+    const auto before = visible();
+    session.Run({"xdotool", "mousemove", "320", "300", "click", "3"});
+    if (!WaitUntil([&] { return visible().size() > before.size(); }, 5s)) {
+        whyNot = "a right click on the desktop opened no menu of " + windowClass;
+        return false;
+    }
+    // Escape closes the menu when it holds the keyboard; a click beside it always does.
+    session.Run({"xdotool", "key", "Escape"});
+    if (!WaitUntil([&] { return visible().size() == before.size(); }, 2s))
+        session.Run({"xdotool", "mousemove", "600", "420", "click", "1"});
+    if (!WaitUntil([&] { return visible().size() == before.size(); }, 5s)) {
+        whyNot = "the desktop menu of " + windowClass + " did not close";
+        return false;
+    }
+    return true;
+}
+
+void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Environment& extra)
+{
+    sandbox.inheritEnvironment = false;
+    sandbox.environment = session.Merged(extra);
+    // The sandbox keeps its own HOME; the settings folder is the session's, where the
+    // desktop's own settings store lives too.
+    sandbox.environment.erase("HOME");
+    sandbox.environment.erase("XDG_CONFIG_HOME");
+    sandbox.UseConfigDir(session.root() / "config");
+    sandbox.RunAs(session.account().uid, session.account().gid);
+    session.GiveToAccount(sandbox.configDir());
+}
+
+} // namespace ondrix::test

@@ -1,0 +1,44 @@
+#pragma once
+
+// What the real-desktop tests show Ondrix: solid pictures in a list, a theme whose page is one
+// solid colour, and the settings that put the program in picture or theme mode.
+
+#include "DesktopSession.h"
+#include "ProcessRunner.h"
+
+#include <string>
+#include <vector>
+
+namespace ondrix::test {
+
+// Solid pictures of the given colours written as BMP files, and a list "solid.lst" of them in
+// the sandbox's image lists; returns the pictures' paths.
+std::vector<std::string> MakeSolidPictureList(AppSandbox& sandbox, const std::vector<Rgb>& colours);
+
+// Picture mode, changing on: every picture stretched to the desktop, the list's first picture
+// shown at start, and the next one every timerSeconds.
+void WritePictureSettings(AppSandbox& sandbox, const std::vector<std::string>& pictures, int timerSeconds);
+
+// A theme package "Solid.ond" in the sandbox's store whose start page is the colour alone.
+std::string MakeSolidTheme(AppSandbox& sandbox, const Rgb& colour);
+
+// Theme mode, changing on, the theme shown at start and kept.
+void WriteThemeSettings(AppSandbox& sandbox, const std::string& package);
+
+// Whether the points a user looks at (the corners, the middle and points between; none in the
+// top 40 rows) all show
+// the colour, give or take a little for the renderer's rounding.
+bool ShowsEverywhere(const Screenshot& shot, const Rgb& colour);
+// How the screen looks, for failure messages: the colours at those points.
+std::string Describe(const Screenshot& shot);
+
+// Whether the X11 desktop's icon window (named "Desktop", of the file manager's windowClass) is
+// mapped and takes a click: a right click on it opens the file manager's desktop menu (a new
+// window of that class), which Escape closes again. whyNot says what failed.
+bool IconWindowTakesClicks(DesktopSession& session, const std::string& windowClass, std::string& whyNot);
+
+// The sandbox set up for the session's account and environment: the program runs as that
+// account with the session's environment only, plus extra.
+void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Environment& extra);
+
+} // namespace ondrix::test

@@ -1,0 +1,109 @@
+// The real program on a real wlroots compositor: headless sway, its screen seen through grim.
+// The user's own background is a solid colour of sway's configuration; Ondrix's pictures and
+// its theme replace it while it runs, and sway's colour is back after exit.
+#include "DesktopScenes.h"
+#include "DesktopSession.h"
+#include "ProcessRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace ondrix::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+// The user's background: "output * bg #336699 solid_color" below.
+constexpr Rgb kUsersColour{0x33, 0x66, 0x99};
+constexpr Rgb kFirstPicture{200, 40, 40};
+constexpr Rgb kSecondPicture{40, 180, 60};
+constexpr Rgb kThemeColour{0xE0, 0xB0, 0x20};
+
+class WlrootsDesktop : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::string missing = MissingPrograms({"sway", "swaymsg", "swaybg", "grim"});
+        if (!missing.empty())
+            GTEST_SKIP() << "not installed: " << missing << " (scripts/deps installs them)";
+        std::string why;
+        const auto account = DesktopAccount(why);
+        if (!account)
+            GTEST_SKIP() << why;
+        m_session = std::make_unique<DesktopSession>(*account);
+        // With no notification area on this desktop the main window shows at start; the user
+        // puts it away, as every window here, to look at the background.
+        ASSERT_TRUE(m_session->StartSway(
+            kWidth, kHeight, "output * bg #336699 solid_color\nfor_window [title=\".*\"] move scratchpad",
+            why))
+            << why;
+        ASSERT_TRUE(WaitUntil([&] { return ScreenShows(kUsersColour); }, 10s))
+            << "sway does not show its own background: " << m_last;
+    }
+
+    // The program on the Wayland platform of this session, the backend found from the desktop's
+    // name as a user's session would give it.
+    void HandOver(AppSandbox& sandbox)
+    {
+        HandToSession(sandbox, *m_session,
+                      {{"QT_QPA_PLATFORM", "wayland"},
+                       {"XDG_SESSION_TYPE", "wayland"},
+                       {"XDG_CURRENT_DESKTOP", "sway"},
+                       {"ONDRIX_DESKTOP", ""},
+                       {"ONDRIX_SCREEN", ""}});
+    }
+
+    bool ScreenShows(const Rgb& colour)
+    {
+        std::string why;
+        const auto shot = m_session->GrabWayland(why);
+        m_last = shot ? Describe(*shot) : why;
+        return shot && shot->width == kWidth && shot->height == kHeight && ShowsEverywhere(*shot, colour);
+    }
+
+    std::unique_ptr<DesktopSession> m_session;
+    std::string m_last;
+};
+
+TEST_F(WlrootsDesktop, PicturesAreShownChangedOnTheTimerAndTheUsersBackgroundComesBack)
+{
+    AppSandbox sandbox;
+    const auto pictures = MakeSolidPictureList(sandbox, {kFirstPicture, kSecondPicture});
+    WritePictureSettings(sandbox, pictures, 3);
+    HandOver(sandbox);
+
+    const pid_t pid = sandbox.Start();
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kFirstPicture); }, 30s))
+        << "the first picture was not shown: " << m_last;
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kSecondPicture); }, 15s))
+        << "the timer did not show the next picture: " << m_last;
+
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(sandbox.WaitForExit(pid, 30s), 0);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kUsersColour); }, 10s))
+        << "sway's own background did not come back: " << m_last;
+}
+
+TEST_F(WlrootsDesktop, ThemeIsAStillPictureAndTheUsersBackgroundComesBack)
+{
+    AppSandbox sandbox;
+    WriteThemeSettings(sandbox, MakeSolidTheme(sandbox, kThemeColour));
+    HandOver(sandbox);
+
+    const pid_t pid = sandbox.Start();
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kThemeColour); }, 60s))
+        << "the theme's still picture was not shown: " << m_last;
+    // Every window is put away, so the colour is the background itself: the still picture.
+
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(sandbox.WaitForExit(pid, 30s), 0);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kUsersColour); }, 10s))
+        << "sway's own background did not come back: " << m_last;
+}
+
+} // namespace
+} // namespace ondrix::test
