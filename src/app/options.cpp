@@ -101,8 +101,8 @@ void ReadLinks(TOptions& options)
 
 DisplaySlotArray UnpackDisplaySlots(std::uint32_t packed)
 {
-    // A digit 3..9 is kept as stored: the wallpaper code shows every mode other than
-    // 0, 1 and 2 centred, and the digit is written back unchanged.
+    // A digit 5..9 is kept as stored: the wallpaper code shows every mode other than
+    // 0 to 4 centred, and the digit is written back unchanged.
     DisplaySlotArray slots{};
     for (auto& slot : slots) {
         slot = static_cast<std::uint8_t>(packed % 10);

@@ -26,6 +26,17 @@ namespace {
 
 constexpr int kSizeClassCount = 6;
 
+// The display modes, by number: stretched, centred, tiled, filled, fitted. The first three
+// names are texts of the table; the two later modes read theirs from the language file's
+// options section directly, with English words when a file lacks them.
+constexpr int kDisplayModeCount = 5;
+struct ExtraModeText
+{
+    const char* key;
+    const char* fallback;
+};
+constexpr ExtraModeText kExtraModeTexts[] = {{"cbitem3", "Filled (cropped)"}, {"cbitem4", "Fitted (bands)"}};
+
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -55,7 +66,8 @@ QComboBox* MakeModeList(const QString& name, QWidget* parent)
 {
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
-    box->addItems({QString(), QString(), QString()});
+    for (int i = 0; i < kDisplayModeCount; ++i)
+        box->addItem(QString());
     return box;
 }
 
@@ -324,8 +336,8 @@ void OptionsPage::ApplyTexts(const TLanguage& language)
     m_lbOp3->setText(".:" + Q(language, Txt::PAGE_OPTIONS_lb2) + " .");
     m_cbsAbout->setText(Q(language, Txt::PAGE_OPTIONS_tsPrgcb0));
     m_cbAutoRun->setText(Q(language, Txt::PAGE_OPTIONS_tsPrgcb1));
+    const IniFile texts = IniFile::Load(m_options.LanguageFileName);
     {
-        const IniFile texts = IniFile::Load(m_options.LanguageFileName);
         m_cbThemeSound->setText(Q(texts.Read("THEME_LAYER", "sound", "Play the sound of live themes")));
         m_cbThemePause->setText(
             Q(texts.Read("THEME_LAYER", "pause", "Pause live themes under a full-screen window")));
@@ -357,8 +369,10 @@ void OptionsPage::ApplyTexts(const TLanguage& language)
     m_rg13->SetItems(
         {Q(language, Txt::PAGE_OPTIONS_tsILrg13item0), Q(language, Txt::PAGE_OPTIONS_tsILrg13item1)});
 
-    const QStringList modes = {Q(language, Txt::PAGE_OPTIONS_cbitem0), Q(language, Txt::PAGE_OPTIONS_cbitem1),
-                               Q(language, Txt::PAGE_OPTIONS_cbitem2)};
+    QStringList modes = {Q(language, Txt::PAGE_OPTIONS_cbitem0), Q(language, Txt::PAGE_OPTIONS_cbitem1),
+                         Q(language, Txt::PAGE_OPTIONS_cbitem2)};
+    for (const ExtraModeText& extra : kExtraModeTexts)
+        modes.append(Q(texts.Read("PAGE_OPTIONS", extra.key, extra.fallback)));
     {
         const int displayType = m_cb1->currentIndex();
         const QSignalBlocker blocker(m_cb1);

@@ -14,6 +14,10 @@ DisplayMode DisplayModeFromNumber(std::uint8_t number)
         return DisplayMode::Stretched;
     case 2:
         return DisplayMode::Tiled;
+    case 3:
+        return DisplayMode::Filled;
+    case 4:
+        return DisplayMode::Fitted;
     default:
         return DisplayMode::Centred;
     }

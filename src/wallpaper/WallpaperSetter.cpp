@@ -58,16 +58,31 @@ void WallpaperSetter::SetWallpaper(const std::string& path)
     const PictureSize full = PictureSizeOf(bytes, path, kind);
     const DisplayMode mode = DisplayModeFor(m_options, full.width, full.height);
     const DesktopSize desktop = m_agent.GetDesktopSize();
-    // Without a known desktop size there is nothing to stretch to; the picture keeps its own.
+    // Without a known desktop size there is nothing to fit to; the picture keeps its own.
     const bool desktopKnown = desktop.width > 0 && desktop.height > 0;
-    const bool keepSize = !desktopKnown || (mode != DisplayMode::Stretched && full.width <= desktop.width &&
-                                            full.height <= desktop.height);
+    const bool keepProportions = mode == DisplayMode::Filled || mode == DisplayMode::Fitted;
+    const bool keepSize = !desktopKnown || (!keepProportions && mode != DisplayMode::Stretched &&
+                                            full.width <= desktop.width && full.height <= desktop.height);
+    // Fill and fit scale every picture, up or down, to the desktop with its proportions kept;
+    // a JPEG need not be decoded larger than the size it is scaled to.
+    Placement placement;
+    if (!keepSize && keepProportions)
+        placement = mode == DisplayMode::Filled ? FillPlacement(full, desktop.width, desktop.height)
+                                                : FitPlacement(full, desktop.width, desktop.height);
+    else if (!keepSize)
+        placement = {desktop.width, desktop.height, 0, 0};
 
-    Bitmap picture =
-        DecodePicture(bytes, path, kind, keepSize ? 0 : desktop.width, keepSize ? 0 : desktop.height);
+    Bitmap picture = DecodePicture(bytes, path, kind, placement.scaledWidth, placement.scaledHeight);
     std::vector<std::uint8_t>().swap(bytes);
     if (!keepSize) {
-        Bitmap fitted = Stretch(picture, desktop.width, desktop.height);
+        Bitmap fitted;
+        if (mode == DisplayMode::Filled)
+            fitted = Fill(picture, placement, desktop.width, desktop.height);
+        else if (mode == DisplayMode::Fitted)
+            // The program knows no background colour of the desktop: the bands are black.
+            fitted = FitInside(picture, placement, desktop.width, desktop.height);
+        else
+            fitted = Stretch(picture, desktop.width, desktop.height);
         picture = std::move(fitted);
     }
     const std::string workFile = WorkFilePath();

@@ -179,6 +179,32 @@ TEST_F(OptionsTest, PackedDisplaySlotsLoadAndSaveBack)
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ilgrDispl"), 654321u);
 }
 
+TEST_F(OptionsTest, FillAndFitDigitsRoundTripAndOldDigitsKeepTheirMeaning)
+{
+    MarkNotFirstRun();
+    StoreDword("ilgrDispl", 431043);
+    StoreDword("ilDisplType", 4);
+    TOptions o = Load();
+    EXPECT_EQ(o.DisplaySlots, (DisplaySlotArray{3, 4, 0, 1, 3, 4}));
+    EXPECT_EQ(o.ilDisplType, 4);
+    Save(o);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ilgrDispl"), 431043u);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ilDisplType"), 4u);
+
+    // Fill chosen for one class and as the one mode: written as the digit 3.
+    o.DisplaySlots = {2, 2, 2, 3, 0, 1};
+    o.ilDisplType = 3;
+    Save(o);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ilgrDispl"), 103222u);
+    const TOptions r = Load();
+    EXPECT_EQ(r.DisplaySlots, (DisplaySlotArray{2, 2, 2, 3, 0, 1}));
+    EXPECT_EQ(r.ilDisplType, 3);
+
+    // The default keeps tiled, stretched and centred where they were.
+    StoreDword("ilgrDispl", 100222);
+    EXPECT_EQ(Load().DisplaySlots, (DisplaySlotArray{2, 2, 2, 0, 0, 1}));
+}
+
 TEST_F(OptionsTest, SlotDigitsOutsideTheModesAreKept)
 {
     EXPECT_EQ(UnpackDisplaySlots(987000), (DisplaySlotArray{0, 0, 0, 7, 8, 9}));

@@ -6,6 +6,8 @@
 #include "ui/RadioGroup.h"
 #include "wallpaper/ResolutionAgent.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -91,6 +93,8 @@ private slots:
     void storedPositionBeyondLastClass();
     void themeLayerBoxesByClicks();
     void themeLayerCaptionsFollowTheLanguageFile();
+    void modeListsHoldFiveEntriesFromTheLanguageFile();
+    void fillAndFitChosenByClicksAreStored();
 
 private:
     QString WriteLanguage(const QString& name, const char* text);
@@ -107,6 +111,21 @@ private:
     {
         QTest::mouseClick(Find<QCheckBox>(name), Qt::LeftButton, {},
                           QPoint(4, Find<QCheckBox>(name)->height() / 2));
+    }
+
+    // Opens the drop-down list with a click and clicks the entry in its list, as the user does.
+    void ChooseByClick(const char* name, int row)
+    {
+        auto* box = Find<QComboBox>(name);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QAbstractItemView* view = box->view();
+        QTRY_VERIFY(view->isVisible());
+        // The list ignores a release that follows its opening too closely.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+        QTest::mouseMove(view->viewport(), at);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTRY_VERIFY(!view->isVisible());
     }
 
     QTemporaryDir m_dir;
@@ -472,9 +491,10 @@ void OptionsPageTest::applyTextsTwiceKeepsItemsAndSelections()
     QCOMPARE(Group("rg13")->Items(), QStringList({"One mode", "By size"}));
     for (const char* name : {"cb1", "cb2"}) {
         auto* box = Find<QComboBox>(name);
-        QCOMPARE(box->count(), 3);
+        QCOMPARE(box->count(), 5);
         QCOMPARE(box->itemText(0), QString("Stretch"));
         QCOMPARE(box->itemText(2), QString("Tile"));
+        QCOMPARE(box->itemText(4), QString("Fitted (bands)"));
     }
     QCOMPARE(Group("rg1")->ItemIndex(), 2);
     QCOMPARE(Group("rg2")->ItemIndex(), 1);
@@ -691,6 +711,90 @@ void OptionsPageTest::themeLayerCaptionsFollowTheLanguageFile()
     apply(english);
     QCOMPARE(sound->text(), QString("Sound on"));
     QCOMPARE(m_page->PCOptions()->tabText(1), QString("Themes  "));
+}
+
+void OptionsPageTest::modeListsHoldFiveEntriesFromTheLanguageFile()
+{
+    const QString own = WriteLanguage("modes.lng", "[PAGE_OPTIONS]\ncbitem0=S\ncbitem1=C\ncbitem2=T\n"
+                                                   "cbitem3=Fill it\nCBITEM4=Fit it\n");
+    const QString older = WriteLanguage("older.lng", "[PAGE_OPTIONS]\ncbitem0=S\ncbitem1=C\ncbitem2=T\n");
+    const auto apply = [this](const QString& path) {
+        m_options->LanguageFileName = path.toStdString();
+        m_page->ApplyTexts(TLanguage(m_options->LanguageFileName));
+    };
+    const auto items = [this](const char* name) {
+        QStringList texts;
+        auto* box = Find<QComboBox>(name);
+        for (int i = 0; i < box->count(); ++i)
+            texts.append(box->itemText(i));
+        return texts;
+    };
+    apply(own);
+    for (const char* name : {"cb1", "cb2"})
+        QCOMPARE(items(name), QStringList({"S", "C", "T", "Fill it", "Fit it"}));
+    // A language file from before the two modes shows them in English, not in the last language.
+    apply(older);
+    for (const char* name : {"cb1", "cb2"})
+        QCOMPARE(items(name), QStringList({"S", "C", "T", "Filled (cropped)", "Fitted (bands)"}));
+
+    // The shipped languages name them in their own words.
+    const QString shipped = QStringLiteral(ONDRIX_SOURCE_DIR) + "/data/Languages/";
+    apply(shipped + "english.lng");
+    QCOMPARE(items("cb1"),
+             QStringList({"Stretched", "Centred", "Tiled", "Filled (cropped)", "Fitted (bands)"}));
+    apply(shipped + "deutsch.lng");
+    QCOMPARE(items("cb2").mid(3), QStringList({"Gefüllt (beschnitten)", "Eingepasst (Ränder)"}));
+    apply(shipped + "francais.lng");
+    QCOMPARE(items("cb1").mid(3), QStringList({"Rempli (rogné)", "Ajusté (bandes)"}));
+}
+
+void OptionsPageTest::fillAndFitChosenByClicksAreStored()
+{
+    m_options->LanguageFileName = WriteLanguage("english.lng", kEnglish).toStdString();
+    m_page->ApplyTexts(m_english);
+    m_page->LoadOptionsPage();
+    m_page->show();
+    m_page->PCOptions()->setCurrentIndex(2);
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    auto* cb1 = Find<QComboBox>("cb1");
+    auto* cb2 = Find<QComboBox>("cb2");
+    QCOMPARE(cb1->currentIndex(), 0);
+
+    ChooseByClick("cb1", 3);
+    QCOMPARE(cb1->currentIndex(), 3);
+    QCOMPARE(m_options->ilDisplType, 0); // not before the commit
+    m_page->CommitOptionsPage();
+    QCOMPARE(m_options->ilDisplType, 3);
+    ChooseByClick("cb1", 4);
+    m_page->CommitOptionsPage();
+    QCOMPARE(m_options->ilDisplType, 4);
+
+    // By size: the track bar moved with the keyboard to class 3, fit chosen for it.
+    auto* bySize = Group("rg13")->Button(1);
+    QTest::mouseClick(bySize, Qt::LeftButton, {}, QPoint(4, bySize->height() / 2));
+    QVERIFY(cb2->isEnabled());
+    auto* tb1 = Find<QSlider>("tb1");
+    tb1->setFocus();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(tb1, Qt::Key_Right);
+    QCOMPARE(tb1->value(), 3);
+    QCOMPARE(cb2->currentIndex(), 0); // the default slot 3 is stretched
+    ChooseByClick("cb2", 4);
+    QCOMPARE(m_options->DisplaySlotsEdit, (DisplaySlotArray{2, 2, 2, 4, 0, 1}));
+    QTest::keyClick(tb1, Qt::Key_Left);
+    ChooseByClick("cb2", 3);
+    m_page->CommitOptionsPage();
+    QCOMPARE(m_options->ilShowType, 1);
+    QCOMPARE(m_options->DisplaySlots, (DisplaySlotArray{2, 2, 3, 4, 0, 1}));
+    QCOMPARE(PackDisplaySlots(m_options->DisplaySlots), 104322u);
+
+    // Loaded again, the stored 3 and 4 show as those entries.
+    m_page->LoadOptionsPage();
+    QCOMPARE(cb1->currentIndex(), 4);
+    QCOMPARE(tb1->value(), 2);
+    QCOMPARE(cb2->currentIndex(), 3);
+    QTest::keyClick(tb1, Qt::Key_Right);
+    QCOMPARE(cb2->currentIndex(), 4);
 }
 
 } // namespace ondrix

@@ -30,7 +30,9 @@ TEST(DisplayModeTest, StoredNumbersOutsideTheModesBehaveAsCentred)
     EXPECT_EQ(DisplayModeFromNumber(0), DisplayMode::Stretched);
     EXPECT_EQ(DisplayModeFromNumber(1), DisplayMode::Centred);
     EXPECT_EQ(DisplayModeFromNumber(2), DisplayMode::Tiled);
-    for (std::uint8_t n : {3, 7, 8, 9, 255})
+    EXPECT_EQ(DisplayModeFromNumber(3), DisplayMode::Filled);
+    EXPECT_EQ(DisplayModeFromNumber(4), DisplayMode::Fitted);
+    for (std::uint8_t n : {5, 6, 7, 8, 9, 10, 255})
         EXPECT_EQ(DisplayModeFromNumber(n), DisplayMode::Centred) << int{n};
 }
 
@@ -59,6 +61,26 @@ TEST(DisplayModeTest, OneModeForEveryPictureIgnoresTheSlots)
     EXPECT_EQ(DisplayModeFor(options, 2000, 2000), DisplayMode::Centred);
 }
 
+TEST(DisplayModeTest, FillAndFitComeOnlyFromTheirOwnDigits)
+{
+    TOptions options;
+    options.ilShowType = 0;
+    options.ilDisplType = 3;
+    EXPECT_EQ(DisplayModeFor(options, 640, 480), DisplayMode::Filled);
+    options.ilDisplType = 4;
+    EXPECT_EQ(DisplayModeFor(options, 640, 480), DisplayMode::Fitted);
+
+    // By size: the slots say which; a digit 3 or 4 stands for one class only.
+    options.ilShowType = 1;
+    options.DisplaySlots = UnpackDisplaySlots(104322);
+    EXPECT_EQ(DisplayModeFor(options, 50, 50), DisplayMode::Tiled);
+    EXPECT_EQ(DisplayModeFor(options, 150, 100), DisplayMode::Tiled);
+    EXPECT_EQ(DisplayModeFor(options, 200, 150), DisplayMode::Filled);
+    EXPECT_EQ(DisplayModeFor(options, 400, 300), DisplayMode::Fitted);
+    EXPECT_EQ(DisplayModeFor(options, 800, 600), DisplayMode::Stretched);
+    EXPECT_EQ(DisplayModeFor(options, 1024, 768), DisplayMode::Centred);
+}
+
 TEST(DisplayModeTest, SlotDigitOutsideTheModesShowsCentred)
 {
     TOptions options;
@@ -66,6 +88,8 @@ TEST(DisplayModeTest, SlotDigitOutsideTheModesShowsCentred)
     options.DisplaySlots = UnpackDisplaySlots(900000);
     EXPECT_EQ(DisplayModeFor(options, 1920, 1080), DisplayMode::Centred);
     EXPECT_EQ(DisplayModeFor(options, 10, 10), DisplayMode::Stretched);
+    options.DisplaySlots = UnpackDisplaySlots(500000);
+    EXPECT_EQ(DisplayModeFor(options, 1920, 1080), DisplayMode::Centred);
 }
 
 } // namespace

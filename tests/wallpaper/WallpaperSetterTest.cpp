@@ -211,6 +211,113 @@ TEST_F(WallpaperSetterTest, ModeBySizeClassWithTheDefaultSlots)
     EXPECT_EQ(Desktop().tileWallpaper, "1");
 }
 
+// 200x100: the left quarter (columns 0-49) red, the rest blue.
+std::string MakeQuarterBmp(const test::TempDir& dir, const std::string& name)
+{
+    Bitmap picture(200, 100, name);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            std::uint8_t* p = picture.Row(y) + 3 * x;
+            p[0] = x < 50 ? 0 : 255;
+            p[1] = 0;
+            p[2] = x < 50 ? 255 : 0;
+        }
+    const std::string path = (dir.path() / name).string();
+    WriteBmp(picture, path);
+    return path;
+}
+
+bool IsColour(const Bitmap& b, int x, int y, int blue, int green, int red)
+{
+    const std::uint8_t* p = b.Row(y) + 3 * x;
+    return p[0] == blue && p[1] == green && p[2] == red;
+}
+
+TEST_F(WallpaperSetterTest, FillScalesASmallPictureUpAndCropsItsSides)
+{
+    OneMode(3);
+    m_setter.SetWallpaper(MakeQuarterBmp(m_dir, "quarter.bmp"));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+    const Bitmap work = ReadBmp(WorkFile());
+    ASSERT_EQ(work.Size(), (PictureSize{1024, 768}));
+    // Scaled by 7.68 to 1536x768, columns 256-1279 kept: the colour change at scaled
+    // column 384 lands on desktop column 128 (stretched it would be at 256).
+    for (int y : {0, 384, 767}) {
+        EXPECT_TRUE(IsColour(work, 0, y, 0, 0, 255)) << y;
+        EXPECT_TRUE(IsColour(work, 123, y, 0, 0, 255)) << y;
+        EXPECT_TRUE(IsColour(work, 132, y, 255, 0, 0)) << y;
+        EXPECT_TRUE(IsColour(work, 1023, y, 255, 0, 0)) << y;
+    }
+}
+
+TEST_F(WallpaperSetterTest, FitScalesASmallPictureUpWithBlackBandsAboveAndBelow)
+{
+    OneMode(4);
+    m_setter.SetWallpaper(MakeQuarterBmp(m_dir, "quarter.bmp"));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+    const Bitmap work = ReadBmp(WorkFile());
+    ASSERT_EQ(work.Size(), (PictureSize{1024, 768}));
+    // Scaled by 5.12 to 1024x512 at row 128: 128 black rows above and below.
+    for (int x : {0, 500, 1023}) {
+        EXPECT_TRUE(IsColour(work, x, 0, 0, 0, 0)) << x;
+        EXPECT_TRUE(IsColour(work, x, 127, 0, 0, 0)) << x;
+        EXPECT_TRUE(IsColour(work, x, 640, 0, 0, 0)) << x;
+        EXPECT_TRUE(IsColour(work, x, 767, 0, 0, 0)) << x;
+    }
+    for (int y : {128, 384, 639}) {
+        EXPECT_TRUE(IsColour(work, 0, y, 0, 0, 255)) << y;
+        EXPECT_TRUE(IsColour(work, 252, y, 0, 0, 255)) << y;
+        EXPECT_TRUE(IsColour(work, 259, y, 255, 0, 0)) << y;
+        EXPECT_TRUE(IsColour(work, 1023, y, 255, 0, 0)) << y;
+    }
+}
+
+TEST_F(WallpaperSetterTest, FillAndFitOfALargeJpegByTheSizeSlots)
+{
+    // 2048x1024 is class 5; the slot says fill, then fit.
+    m_options.ilShowType = 1;
+    const std::string big = MakeJpeg("big.jpg", 2048, 1024);
+    m_options.DisplaySlots = {0, 0, 0, 0, 0, 3};
+    m_setter.SetWallpaper(big);
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+    Bitmap work = ReadBmp(WorkFile());
+    ASSERT_EQ(work.Size(), (PictureSize{1024, 768}));
+    // Scaled to 1536x768, 256 columns cut on each side: the quadrants meet at column 512,
+    // row 384, with no band anywhere.
+    EXPECT_TRUE(test::Near(work.Row(10) + 3 * 10, 0, 0, 255));        // top left red
+    EXPECT_TRUE(test::Near(work.Row(10) + 3 * 1013, 0, 255, 0));      // top right green
+    EXPECT_TRUE(test::Near(work.Row(757) + 3 * 10, 255, 0, 0));       // bottom left blue
+    EXPECT_TRUE(test::Near(work.Row(757) + 3 * 1013, 255, 255, 255)); // bottom right white
+    EXPECT_TRUE(test::Near(work.Row(374) + 3 * 500, 0, 0, 255));
+    EXPECT_TRUE(test::Near(work.Row(394) + 3 * 524, 255, 255, 255));
+
+    m_options.DisplaySlots = {0, 0, 0, 0, 0, 4};
+    m_setter.SetWallpaper(big);
+    work = ReadBmp(WorkFile());
+    ASSERT_EQ(work.Size(), (PictureSize{1024, 768}));
+    // Scaled to 1024x512 at row 128.
+    EXPECT_TRUE(test::Near(work.Row(100) + 3 * 10, 0, 0, 0, 0));
+    EXPECT_TRUE(test::Near(work.Row(700) + 3 * 1013, 0, 0, 0, 0));
+    EXPECT_TRUE(test::Near(work.Row(138) + 3 * 10, 0, 0, 255));
+    EXPECT_TRUE(test::Near(work.Row(629) + 3 * 1013, 255, 255, 255));
+}
+
+TEST_F(WallpaperSetterTest, ModesPastFitStayCentredAndAnUnknownDesktopKeepsThePicture)
+{
+    // 5 is no mode: centred, so a picture that fits keeps its size, as before.
+    OneMode(5);
+    m_setter.SetWallpaper(MakeQuarterBmp(m_dir, "quarter.bmp"));
+    EXPECT_EQ(WorkSize(), (PictureSize{200, 100}));
+    EXPECT_EQ(Desktop().tileWallpaper, "0");
+
+    m_screen.SetSize({0, 0});
+    for (std::uint8_t mode : {3, 4}) {
+        OneMode(mode);
+        m_setter.SetWallpaper(MakeQuarterBmp(m_dir, "quarter.bmp"));
+        EXPECT_EQ(WorkSize(), (PictureSize{200, 100})) << int{mode};
+    }
+}
+
 TEST_F(WallpaperSetterTest, EmptyPathRemovesThePictureWithoutAWorkFile)
 {
     OneMode(2);
