@@ -2,6 +2,7 @@
 //   ondrix-sample-themes <folder>
 // Three current packages (two in the script form of the start page, one in the fixed form)
 // and one package of the older generation, which the store converts when it first meets it.
+#include "creator/ThemeGenerator.h"
 #include "swf/Scenes.h"
 #include "themes/ThemePackage.h"
 #include "themes/ZipArchive.h"
@@ -34,100 +35,22 @@ std::string Lines(const std::vector<std::string>& lines)
     return out;
 }
 
-std::string CanonicalCfg(const std::string& name, const std::string& author, const std::string& description)
-{
-    return "[Name]\r\nThemeName=" + name + "\r\n[Author]\r\nThemeAuthor=" + author +
-           "\r\n[Style]\r\nindex=0\r\n[Description]\r\nDescription=" + description +
-           "\r\n[Files]\r\nstartup=\\index.htm";
-}
-
-// The style sheet of the theme generator: pieces joined by CR, then CR LF.
-std::string GeneratorCss(const std::string& colour)
-{
-    const std::string tab = "\t";
-    const std::string eight(8, ' ');
-    const std::vector<std::string> pieces{"body{",
-                                          tab + "background-color: " + colour + ";",
-                                          tab + "background-position: center;",
-                                          tab + "background-repeat: no-repeat;",
-                                          tab + "border: 0px;",
-                                          eight + "margin-top :0px;",
-                                          eight + "margin-left :0px;",
-                                          std::string(7, ' ') + "margin-right:0px;",
-                                          eight + "margin-bottom:0px;",
-                                          "}",
-                                          "img{",
-                                          "position: absolute;" + tab + "left: 0;",
-                                          tab + "right: 0;",
-                                          "}",
-                                          "object{",
-                                          "position: absolute;" + tab + "border: 0px;",
-                                          "",
-                                          eight + "margin-top :0px;",
-                                          eight + "margin-left :0px;  ",
-                                          eight + "margin-right:0px;     ",
-                                          eight + "margin-bottom:0px;       ",
-                                          "}"};
-    std::string out;
-    for (std::size_t i = 0; i < pieces.size(); ++i)
-        out += (i == 0 ? "" : "\r") + pieces[i];
-    return out + kCrLf;
-}
-
-// The screen-size script of the theme generator.
-std::string GeneratorScript()
-{
-    const std::string s14(14, ' ');
-    const std::string s16(16, ' ');
-    return Lines({"var height=0;",
-                  s14 + "var width=0;",
-                  s14 + "if (self.screen)",
-                  s14 + "{width = screen.width;",
-                  s14 + "height = screen.height;",
-                  s14 + "}else",
-                  s14 + "if (self.java)",
-                  s14 + "{" + s16,
-                  s16 + "var jkit = java.awt.Toolkit.getDefaultToolkit();",
-                  s16 + "var scrsize = jkit.getScreenSize();",
-                  s16 + "width = scrsize.width;",
-                  s16 + "height = scrsize.height; }",
-                  s16 + "function WriteWH(PW, PH){",
-                  s16 + "var w = PW/100*width;",
-                  s16 + "var h = PH/100*height;  ",
-                  s16 + "document.writeln(\"WIDTH=\",w,\" HEIGHT=\",h);",
-                  s16 + "return true;",
-                  s16 + "}",
-                  s16 + "function WriteLT(PL, PT){",
-                  s16 + "var l = PL/100*width;",
-                  s16 + "var t = PT/100*height;  ",
-                  s16 + "document.writeln(\" style='left:\",l,\";top:\",t,\";' \");",
-                  s16 + "return true;",
-                  s16 + "}"});
-}
-
 constexpr ondrix::DesktopSize kBuildScreen{1920, 1080};
 
-// A package as the theme generator makes it: the script form, placed at the top left and
-// filling the screen.
+// A package as the theme generator makes it (its own texts): the script form, placed at the
+// top left and filling the screen.
 std::vector<ZipMember> ScriptFormTheme(const std::string& name, const std::string& scene,
                                        const std::string& description)
 {
     const ondrix::swf::Movie movie = ondrix::swf::Scene(scene);
     const std::string colour = ColourText(movie.background);
     const std::string movieName = scene + ".swf";
-    ondrix::tTheme theme;
-    theme.Name = "js";
-    theme.FlashOptions = {100, 100, 4, colour};
-    std::string page = Lines({"<html>", "<head>", "<SCRIPT language=JavaScript src=\"resol.js\"> </SCRIPT>",
-                              "<style>", "@import url(\"css.css\");",
-                              "body{background-color:" + colour + ";}", "</style>", "</head>", "<body>"});
-    ondrix::WriteFlashObject(page, theme, movieName, kBuildScreen, {0, 0});
-    page += Lines({"</body>", "</html>"});
-    return {{"index.htm", page},
-            {"theme.cfg", CanonicalCfg(name, "Ondrix", description)},
+    const ondrix::TFlashOptions flash{100, 100, 4, colour};
+    return {{"index.htm", ondrix::ThemeStartPageText(colour, "", movieName, flash, kBuildScreen, {0, 0})},
+            {"theme.cfg", ondrix::NewThemeCfgText(name, "Ondrix", description)},
             {movieName, ondrix::swf::WriteMovie(movie)},
-            {"resol.js", GeneratorScript()},
-            {"css.css", GeneratorCss(colour)}};
+            {"resol.js", ondrix::ResolScriptText()},
+            {"css.css", ondrix::ThemeCssText(colour)}};
 }
 
 // A current package whose start page holds the fixed form, sized to the whole page.
@@ -151,7 +74,7 @@ std::vector<ZipMember> FixedFormTheme(const std::string& name, const std::string
                "</style>", "</head>", "<body>"}) +
         fragment + Lines({"</body>", "</html>"});
     return {{"index.htm", page},
-            {"theme.cfg", CanonicalCfg(name, "Ondrix", description)},
+            {"theme.cfg", ondrix::NewThemeCfgText(name, "Ondrix", description)},
             {movieName, ondrix::swf::WriteMovie(movie)}};
 }
 
