@@ -13,12 +13,9 @@
 namespace ondrix {
 namespace {
 
-constexpr const char* kName = "beach.jpg";
+using test::Span;
 
-std::span<const std::uint8_t> Span(const std::string& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
-}
+constexpr const char* kName = "beach.jpg";
 
 std::string QuadrantJpeg(int width, int height, test::JpegKind kind = test::JpegKind::Colour)
 {

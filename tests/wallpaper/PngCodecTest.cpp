@@ -1,5 +1,6 @@
 #include "wallpaper/PngCodec.h"
 
+#include "TestPictures.h"
 #include "support/ConvertedPictures.h"
 #include "support/TempDir.h"
 #include "wallpaper/Picture.h"
@@ -14,22 +15,11 @@
 namespace ondrix {
 namespace {
 
+using test::ExpectPixel;
 using test::Pam;
+using test::Span;
 
 constexpr const char* kName = "holiday.png";
-
-std::span<const std::uint8_t> Span(const std::string& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
-}
-
-void ExpectPixel(const Bitmap& b, int x, int y, int blue, int green, int red)
-{
-    const std::uint8_t* p = b.Row(y) + 3 * x;
-    EXPECT_EQ(p[0], blue) << "blue at " << x << "," << y;
-    EXPECT_EQ(p[1], green) << "green at " << x << "," << y;
-    EXPECT_EQ(p[2], red) << "red at " << x << "," << y;
-}
 
 // The IHDR fields, to be sure the encoder wrote the kind of file a test is about.
 int BitDepthOf(const std::string& png)

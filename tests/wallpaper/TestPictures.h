@@ -2,16 +2,33 @@
 
 #include "wallpaper/Bitmap.h"
 
+#include <gtest/gtest.h>
 #include <jpeglib.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace ondrix::test {
+
+// The bytes of a picture held in a string, as the decoders take them.
+inline std::span<const std::uint8_t> Span(const std::string& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+}
+
+// The pixel at (x, y) of a decoded picture is this blue, green and red.
+inline void ExpectPixel(const Bitmap& b, int x, int y, int blue, int green, int red)
+{
+    const std::uint8_t* p = b.Row(y) + 3 * x;
+    EXPECT_EQ(p[0], blue) << "blue at " << x << "," << y;
+    EXPECT_EQ(p[1], green) << "green at " << x << "," << y;
+    EXPECT_EQ(p[2], red) << "red at " << x << "," << y;
+}
 
 // The colour of a test picture at (x, y) as blue, green, red (or the four CMYK values).
 using PixelFunction = std::function<void(int x, int y, std::uint8_t* out)>;

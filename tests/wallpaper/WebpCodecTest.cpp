@@ -14,22 +14,11 @@
 namespace ondrix {
 namespace {
 
+using test::ExpectPixel;
 using test::Pam;
+using test::Span;
 
 constexpr const char* kName = "holiday.webp";
-
-std::span<const std::uint8_t> Span(const std::string& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
-}
-
-void ExpectPixel(const Bitmap& b, int x, int y, int blue, int green, int red)
-{
-    const std::uint8_t* p = b.Row(y) + 3 * x;
-    EXPECT_EQ(p[0], blue) << "blue at " << x << "," << y;
-    EXPECT_EQ(p[1], green) << "green at " << x << "," << y;
-    EXPECT_EQ(p[2], red) << "red at " << x << "," << y;
-}
 
 // The first chunk after the RIFF header: "VP8 ", "VP8L" or "VP8X".
 std::string FirstChunkOf(const std::string& webp)
