@@ -1,8 +1,22 @@
 #include "ScreenInfo.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace ondrix {
+
+std::vector<MonitorRect> ScreenInfo::CurrentMonitors() const
+{
+    const DesktopSize size = CurrentDesktopSize();
+    return {{0, 0, size.width, size.height}};
+}
+
+std::vector<MonitorRect> FixedScreenInfo::CurrentMonitors() const
+{
+    if (m_monitors.empty())
+        return ScreenInfo::CurrentMonitors();
+    return m_monitors;
+}
 
 std::optional<DesktopSize> ParseDesktopSize(std::string_view text)
 {
@@ -21,6 +35,31 @@ std::optional<DesktopSize> ParseDesktopSize(std::string_view text)
     if (!width || !height)
         return std::nullopt;
     return DesktopSize{*width, *height};
+}
+
+std::vector<MonitorRect> UsableMonitors(const std::vector<MonitorRect>& monitors, DesktopSize desktop)
+{
+    if (desktop.width < 1 || desktop.height < 1)
+        return {};
+    std::vector<MonitorRect> usable;
+    for (const MonitorRect& monitor : monitors) {
+        // In 64 bits: a server may report anything.
+        const long long left = std::max<long long>(monitor.x, 0);
+        const long long top = std::max<long long>(monitor.y, 0);
+        const long long right =
+            std::min<long long>(static_cast<long long>(monitor.x) + monitor.width, desktop.width);
+        const long long bottom =
+            std::min<long long>(static_cast<long long>(monitor.y) + monitor.height, desktop.height);
+        if (monitor.width < 1 || monitor.height < 1 || right <= left || bottom <= top)
+            continue;
+        const MonitorRect cut{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                              static_cast<int>(bottom - top)};
+        if (std::find(usable.begin(), usable.end(), cut) == usable.end())
+            usable.push_back(cut);
+    }
+    if (usable.empty())
+        usable.push_back({0, 0, desktop.width, desktop.height});
+    return usable;
 }
 
 } // namespace ondrix

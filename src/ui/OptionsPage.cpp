@@ -233,6 +233,9 @@ QWidget* OptionsPage::BuildSlideShowTab()
     m_plb1 = MakeLabel("plb1", content);
     m_cb2 = MakeModeList("cb2", content);
     m_plb3 = MakeLabel("plb3", content);
+    // Beside the display modes: whether they place the picture on every monitor.
+    m_cbFitMonitors = new QCheckBox(content);
+    m_cbFitMonitors->setObjectName("cbFitMonitors");
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_rg11);
@@ -250,6 +253,8 @@ QWidget* OptionsPage::BuildSlideShowTab()
     right->addWidget(m_plb1);
     right->addWidget(m_cb2);
     right->addWidget(m_plb3);
+    right->addSpacing(4);
+    right->addWidget(m_cbFitMonitors);
     right->addStretch(1);
 
     auto* columns = new QHBoxLayout;
@@ -283,6 +288,7 @@ void OptionsPage::LoadOptionsPage()
 
     m_rg13->SetItemIndex(IndexOrNone(o.ilShowType, m_rg13->ItemCount()));
     m_cb1->setCurrentIndex(IndexOrNone(o.ilDisplType, m_cb1->count()));
+    m_cbFitMonitors->setChecked(o.FitEachMonitor);
     // The slider clamps a stored position beyond the last class, and the shown slot is
     // that of the clamped position, never one read past the six slots.
     {
@@ -315,6 +321,7 @@ void OptionsPage::CommitOptionsPage()
 
     CommitIndex(m_rg13->ItemIndex(), o.ilShowType);
     CommitIndex(m_cb1->currentIndex(), o.ilDisplType);
+    o.FitEachMonitor = m_cbFitMonitors->isChecked();
     o.LastPos = static_cast<std::uint8_t>(m_tb1->value());
     o.DisplaySlots = o.DisplaySlotsEdit;
 }
@@ -387,6 +394,7 @@ void OptionsPage::ApplyTexts(const TLanguage& language)
         m_cb2->addItems(modes);
     }
     m_plb2->setText(Q(language, Txt::PAGE_OPTIONS_tsIllb1));
+    m_cbFitMonitors->setText(Q(texts.Read("PAGE_OPTIONS", "fitmonitors", "Fit to each monitor")));
     m_sizeWord = language.Text(Txt::PAGE_OPTIONS_tsIllb0);
     tb1Change();
     // The desktop size label follows a language switch made while the window is shown.

@@ -92,6 +92,7 @@ private:
     QLabel* m_plb2 = nullptr;
     QComboBox* m_cb2 = nullptr;
     QLabel* m_plb3 = nullptr;
+    QCheckBox* m_cbFitMonitors = nullptr;
 
     std::string m_sizeWord; // PAGE_OPTIONS/tsIllb0 of the language last applied
     QStringList m_tabHints;

@@ -15,6 +15,11 @@ DesktopSize TRAgent::GetDesktopSize()
     return size;
 }
 
+std::vector<MonitorRect> TRAgent::GetMonitors()
+{
+    return UsableMonitors(m_screen.CurrentMonitors(), GetDesktopSize());
+}
+
 std::string TRAgent::DesktopSizeText() const
 {
     return std::to_string(DesktopWidth) + "x" + std::to_string(DesktopHeight);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace ondrix {
 
@@ -16,6 +17,8 @@ public:
     explicit TRAgent(const ScreenInfo& screen);
 
     DesktopSize GetDesktopSize();
+    // The monitors inside the desktop as pictures are placed on them (see UsableMonitors).
+    std::vector<MonitorRect> GetMonitors();
     std::string DesktopSizeText() const;
     void Poll();
     void NotifyChange();

@@ -3,6 +3,7 @@
 #include "BmpCodec.h"
 #include "DisplayMode.h"
 #include "Fit.h"
+#include "MonitorFit.h"
 #include "Picture.h"
 #include "ResolutionAgent.h"
 #include "app/options.h"
@@ -60,6 +61,17 @@ void WallpaperSetter::SetWallpaper(const std::string& path)
     const DesktopSize desktop = m_agent.GetDesktopSize();
     // Without a known desktop size there is nothing to fit to; the picture keeps its own.
     const bool desktopKnown = desktop.width > 0 && desktop.height > 0;
+    if (desktopKnown && m_options.FitEachMonitor) {
+        const std::vector<MonitorRect> monitors = m_agent.GetMonitors();
+        if (NeedsMonitorFit(monitors, desktop)) {
+            // The desktop's size, with the picture on every monitor: the desktop shows it as it is.
+            const PictureSize decode = MonitorDecodeSize(full, mode, monitors);
+            Bitmap picture = DecodePicture(bytes, path, kind, decode.width, decode.height);
+            std::vector<std::uint8_t>().swap(bytes);
+            WriteWorkFile(FitToMonitors(picture, full, mode, desktop, monitors), "0");
+            return;
+        }
+    }
     const bool keepProportions = mode == DisplayMode::Filled || mode == DisplayMode::Fitted;
     const bool keepSize = !desktopKnown || (!keepProportions && mode != DisplayMode::Stretched &&
                                             full.width <= desktop.width && full.height <= desktop.height);
@@ -85,11 +97,16 @@ void WallpaperSetter::SetWallpaper(const std::string& path)
             fitted = Stretch(picture, desktop.width, desktop.height);
         picture = std::move(fitted);
     }
+    WriteWorkFile(picture, mode == DisplayMode::Tiled ? "1" : "0");
+}
+
+void WallpaperSetter::WriteWorkFile(const Bitmap& picture, const std::string& tileWallpaper)
+{
     const std::string workFile = WorkFilePath();
     EnsureWorkFolder(workFile);
     WriteBmp(picture, workFile);
     if (!m_readFailed)
-        m_desktop.Write({workFile, mode == DisplayMode::Tiled ? "1" : "0"});
+        m_desktop.Write({workFile, tileWallpaper});
 }
 
 void WallpaperSetter::SaveUserWallpaper()

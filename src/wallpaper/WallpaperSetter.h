@@ -10,6 +10,7 @@ namespace ondrix {
 struct TOptions;
 class TRAgent;
 class Registry;
+class Bitmap;
 
 // Turns a picture file into the desktop wallpaper: decodes it, fits it to the desktop by its
 // display mode, writes the work file AppDir/imgLists/WorkDir/wallpaper.bmp and points the
@@ -20,6 +21,8 @@ public:
     WallpaperSetter(const TOptions& options, TRAgent& agent, DesktopWallpaper& desktop);
 
     // Makes the picture at path the wallpaper; an empty path removes the wallpaper picture.
+    // With FitEachMonitor on several monitors, the work file is the desktop's size with the
+    // picture placed on every monitor by the display mode (see FitToMonitors).
     // ".JPG" and ".JPEG" (any letter case) are read as JPEG, ".PNG" as PNG, ".WEBP" as WebP,
     // everything else as BMP. A picture
     // that cannot be read throws (FileError, DecodeError) and leaves the desktop values and
@@ -49,6 +52,8 @@ public:
     std::function<void()> disableActiveDesktop;
 
 private:
+    void WriteWorkFile(const Bitmap& picture, const std::string& tileWallpaper);
+
     const TOptions& m_options;
     TRAgent& m_agent;
     DesktopWallpaper& m_desktop;

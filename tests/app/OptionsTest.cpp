@@ -92,6 +92,7 @@ TEST_F(OptionsTest, FreshSystemGivesDefaultsAndWritesFirstRunList)
     EXPECT_FALSE(o.ThemeSound);
     EXPECT_TRUE(o.ThemePauseCovered);
     EXPECT_FALSE(o.ThemePauseBattery);
+    EXPECT_FALSE(o.FitEachMonitor);
     EXPECT_EQ(o.DisplaySlots, (DisplaySlotArray{2, 2, 2, 0, 0, 1}));
     EXPECT_EQ(o.DisplaySlotsEdit, o.DisplaySlots);
     EXPECT_EQ(o.cadvTheme, "");
@@ -295,6 +296,7 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     o.ThemeSound = true;
     o.ThemePauseCovered = false;
     o.ThemePauseBattery = true;
+    o.FitEachMonitor = true;
     Save(o);
 
     const TOptions r = Load();
@@ -326,6 +328,8 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     EXPECT_TRUE(r.ThemeSound);
     EXPECT_FALSE(r.ThemePauseCovered);
     EXPECT_TRUE(r.ThemePauseBattery);
+    EXPECT_TRUE(r.FitEachMonitor);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "FitEachMonitor"), 1u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 1u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemePauseCovered"), 0u);
 
@@ -333,11 +337,14 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     o.ThemeSound = false;
     o.ThemePauseCovered = true;
     o.ThemePauseBattery = false;
+    o.FitEachMonitor = false;
     Save(o);
     const TOptions d = Load();
     EXPECT_FALSE(d.ThemeSound);
     EXPECT_TRUE(d.ThemePauseCovered);
     EXPECT_FALSE(d.ThemePauseBattery);
+    EXPECT_FALSE(d.FitEachMonitor);
+    EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "FitEachMonitor"), 0u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 0u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemePauseCovered"), 1u);
 }
@@ -377,7 +384,8 @@ TEST_F(OptionsTest, SaveWritesEveryValueInItsOrder)
                                                "ilgrDispl",
                                                "ThemeSound",
                                                "ThemePauseCovered",
-                                               "ThemePauseBattery"};
+                                               "ThemePauseBattery",
+                                               "FitEachMonitor"};
     EXPECT_EQ(names, expected);
     EXPECT_NE(
         test::ReadFileBytes(RegPath()).find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Ondrix2\\Options]\n"),

@@ -746,6 +746,11 @@ void OptionsPageTest::modeListsHoldFiveEntriesFromTheLanguageFile()
     QCOMPARE(items("cb2").mid(3), QStringList({"Gefüllt (beschnitten)", "Eingepasst (Ränder)"}));
     apply(shipped + "francais.lng");
     QCOMPARE(items("cb1").mid(3), QStringList({"Rempli (rogné)", "Ajusté (bandes)"}));
+    QCOMPARE(Find<QCheckBox>("cbFitMonitors")->text(), QString("Ajuster à chaque écran"));
+    apply(shipped + "deutsch.lng");
+    QCOMPARE(Find<QCheckBox>("cbFitMonitors")->text(), QString("An jeden Monitor anpassen"));
+    apply(older);
+    QCOMPARE(Find<QCheckBox>("cbFitMonitors")->text(), QString("Fit to each monitor"));
 }
 
 void OptionsPageTest::fillAndFitChosenByClicksAreStored()
@@ -795,6 +800,20 @@ void OptionsPageTest::fillAndFitChosenByClicksAreStored()
     QCOMPARE(cb2->currentIndex(), 3);
     QTest::keyClick(tb1, Qt::Key_Right);
     QCOMPARE(cb2->currentIndex(), 4);
+
+    // Beside them, off in a fresh record: placing the picture on every monitor.
+    auto* fitMonitors = Find<QCheckBox>("cbFitMonitors");
+    QVERIFY(m_page->PCOptions()->widget(2)->isAncestorOf(fitMonitors));
+    QVERIFY(fitMonitors->isVisible());
+    QCOMPARE(fitMonitors->text(), QString("Fit to each monitor"));
+    QVERIFY(!fitMonitors->isChecked());
+    ClickBox("cbFitMonitors");
+    QCOMPARE(m_options->FitEachMonitor, false); // not before the commit
+    m_page->CommitOptionsPage();
+    QCOMPARE(m_options->FitEachMonitor, true);
+    ClickBox("cbFitMonitors");
+    m_page->LoadOptionsPage();
+    QVERIFY(fitMonitors->isChecked());
 }
 
 } // namespace ondrix

@@ -272,6 +272,73 @@ TEST_F(WallpaperSetterTest, FitScalesASmallPictureUpWithBlackBandsAboveAndBelow)
     }
 }
 
+// One wide screen of two monitors: across the whole, or, with the option, on each of them.
+TEST_F(WallpaperSetterTest, FitToEachMonitorPlacesThePictureOnEveryMonitor)
+{
+    m_screen.SetSize({1600, 600});
+    m_screen.SetMonitors({{0, 0, 800, 600}, {800, 0, 800, 600}});
+    OneMode(4);
+    const std::string quarter = MakeQuarterBmp(m_dir, "quarter.bmp");
+
+    // Off: fitted once, 1200x600 at column 200, its red quarter in columns 200-499.
+    m_setter.SetWallpaper(quarter);
+    {
+        const Bitmap work = ReadBmp(WorkFile());
+        ASSERT_EQ(work.Size(), (PictureSize{1600, 600}));
+        EXPECT_TRUE(IsColour(work, 100, 300, 0, 0, 0));
+        EXPECT_TRUE(IsColour(work, 300, 300, 0, 0, 255));
+        EXPECT_TRUE(IsColour(work, 900, 300, 255, 0, 0));
+        EXPECT_TRUE(IsColour(work, 1500, 300, 0, 0, 0));
+    }
+
+    // On: 800x400 at row 100 on each monitor, each with its red quarter in its first 200 columns.
+    m_options.FitEachMonitor = true;
+    m_setter.SetWallpaper(quarter);
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+    {
+        const Bitmap work = ReadBmp(WorkFile());
+        ASSERT_EQ(work.Size(), (PictureSize{1600, 600}));
+        for (int left : {0, 800}) {
+            EXPECT_TRUE(IsColour(work, left + 100, 300, 0, 0, 255)) << left;
+            EXPECT_TRUE(IsColour(work, left + 700, 300, 255, 0, 0)) << left;
+            EXPECT_TRUE(IsColour(work, left + 400, 50, 0, 0, 0)) << left;
+            EXPECT_TRUE(IsColour(work, left + 400, 550, 0, 0, 0)) << left;
+        }
+    }
+
+    // Tiled on each monitor: the desktop's size, shown as it is.
+    OneMode(2);
+    m_setter.SetWallpaper(quarter);
+    EXPECT_EQ(WorkSize(), (PictureSize{1600, 600}));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "0"}));
+    EXPECT_TRUE(IsColour(ReadBmp(WorkFile()), 800, 0, 0, 0, 255));
+
+    // One monitor that is the whole desktop: as without the option.
+    m_screen.SetMonitors({{0, 0, 1600, 600}});
+    m_setter.SetWallpaper(quarter);
+    EXPECT_EQ(WorkSize(), (PictureSize{200, 100}));
+    EXPECT_EQ(Desktop(), (Values{WorkFile(), "1"}));
+}
+
+// A large JPEG is decoded scaled down once for every monitor and still lands exactly.
+TEST_F(WallpaperSetterTest, FitToEachMonitorOfALargeJpeg)
+{
+    m_screen.SetSize({700, 300});
+    m_screen.SetMonitors({{0, 0, 400, 300}, {400, 100, 300, 200}});
+    m_options.FitEachMonitor = true;
+    OneMode(3);
+    m_setter.SetWallpaper(MakeJpeg("large.jpg", 4000, 2000));
+    const Bitmap work = ReadBmp(WorkFile());
+    ASSERT_EQ(work.Size(), (PictureSize{700, 300}));
+    // Filled: the picture's middle at column 200 of the first monitor and 150 of the second.
+    EXPECT_TRUE(test::Near(work.Row(140) + 3 * 190, 0, 0, 255));
+    EXPECT_TRUE(test::Near(work.Row(140) + 3 * 210, 0, 255, 0));
+    EXPECT_TRUE(test::Near(work.Row(190) + 3 * 540, 0, 0, 255));
+    EXPECT_TRUE(test::Near(work.Row(190) + 3 * 560, 0, 255, 0));
+    EXPECT_TRUE(test::Near(work.Row(210) + 3 * 560, 255, 255, 255));
+    EXPECT_TRUE(test::Near(work.Row(50) + 3 * 550, 0, 0, 0));
+}
+
 TEST_F(WallpaperSetterTest, FillAndFitOfALargeJpegByTheSizeSlots)
 {
     // 2048x1024 is class 5; the slot says fill, then fit.

@@ -9,6 +9,8 @@ class QtScreenInfo final : public ScreenInfo
 {
 public:
     DesktopSize CurrentDesktopSize() const override;
+    // Each screen's geometry, from the union's top left corner, in device pixels.
+    std::vector<MonitorRect> CurrentMonitors() const override;
 };
 
 } // namespace ondrix
