@@ -1,7 +1,7 @@
 #include "platform/linux/X11RootWallpaper.h"
 
-#include "platform/CommandRunner.h"
 #include "core/Errors.h"
+#include "platform/CommandRunner.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/fake/FakeCommandRunner.h"
 #include "platform/linux/DesktopWallpaperFactory.h"
@@ -18,6 +18,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -358,6 +359,45 @@ TEST_F(X11RootWallpaperTest, ScreenInfoReadsTheSizeLive)
     agent.Poll(); // the next tick of the poll sees the new size
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(agent.DesktopSizeText(), "320x240");
+}
+
+// A RandR monitor as "xrandr --setmonitor" makes one; with takeOutput it takes the screen's
+// one output from the monitor the server made for it.
+void AddMonitor(Display* display, const char* name, MonitorRect rect, bool takeOutput)
+{
+    XRRMonitorInfo* monitor = XRRAllocateMonitor(display, takeOutput ? 1 : 0);
+    monitor->name = XInternAtom(display, name, False);
+    monitor->x = rect.x;
+    monitor->y = rect.y;
+    monitor->width = rect.width;
+    monitor->height = rect.height;
+    monitor->mwidth = rect.width / 4;
+    monitor->mheight = rect.height / 4;
+    if (takeOutput) {
+        XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display));
+        monitor->outputs[0] = resources->outputs[0];
+        XRRFreeScreenResources(resources);
+    }
+    XRRSetMonitor(display, DefaultRootWindow(display), monitor);
+    XRRFreeMonitors(monitor);
+    XSync(display, False);
+}
+
+TEST_F(X11RootWallpaperTest, ScreenInfoReadsTheMonitorsLive)
+{
+    Start();
+    X11ScreenInfo screen(m_xvfb->Name());
+    EXPECT_EQ(screen.CurrentMonitors(), (std::vector<MonitorRect>{{0, 0, 640, 480}}));
+    // The wide screen split in two, as a user does with xrandr: the left half takes the output,
+    // so the server's own monitor for the whole goes.
+    AddMonitor(m_display, "left", {0, 0, 320, 480}, true);
+    AddMonitor(m_display, "right", {320, 40, 320, 440}, false);
+    auto monitors = screen.CurrentMonitors();
+    std::sort(monitors.begin(), monitors.end(),
+              [](const MonitorRect& a, const MonitorRect& b) { return a.x < b.x; });
+    EXPECT_EQ(monitors, (std::vector<MonitorRect>{{0, 0, 320, 480}, {320, 40, 320, 440}}));
+    TRAgent agent(screen);
+    EXPECT_EQ(agent.GetMonitors().size(), 2u);
 }
 
 TEST_F(X11RootWallpaperTest, FactoryPicksTheScreenSource)
