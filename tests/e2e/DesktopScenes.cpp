@@ -78,6 +78,43 @@ void WritePictureSettings(AppSandbox& sandbox, const std::vector<std::string>& p
     registry.WriteString(Hive::LocalMachine, kOptions, "cImg", pictures.at(0));
 }
 
+void WriteMarkedPictureSettings(AppSandbox& sandbox, int mode, bool eachMonitor)
+{
+    const auto pictures = MakeSolidPictureList(sandbox, {kBlack});
+    Bitmap picture(400, 200, pictures.at(0));
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const Rgb c = y < 20 ? kYellow : y < 100 ? (x < 200 ? kRed : kGreen) : (x < 200 ? kBlue : kWhite);
+            std::uint8_t* p = picture.Row(y) + 3 * x;
+            p[0] = static_cast<std::uint8_t>(c.b);
+            p[1] = static_cast<std::uint8_t>(c.g);
+            p[2] = static_cast<std::uint8_t>(c.r);
+        }
+    WriteBmp(picture, pictures.at(0));
+    WritePictureSettings(sandbox, pictures, 60);
+    RegFileRegistry registry(sandbox.registryFile().string());
+    WriteNumbers(registry, {{"ilChType", 0},
+                            {"ilDisplType", static_cast<std::uint32_t>(mode)},
+                            {"FitEachMonitor", eachMonitor ? 1u : 0u}});
+}
+
+bool ShowsPoints(const Screenshot& shot, const std::vector<Point>& points, std::string& seen)
+{
+    std::ostringstream text;
+    bool all = true;
+    for (const Point& point : points) {
+        const Rgb at = shot.At(point.x, point.y);
+        const bool near = std::abs(at.r - point.colour.r) <= 6 && std::abs(at.g - point.colour.g) <= 6 &&
+                          std::abs(at.b - point.colour.b) <= 6;
+        all = all && near;
+        text << " " << point.x << "," << point.y << "=" << at;
+        if (!near)
+            text << " (want " << point.colour << ")";
+    }
+    seen = text.str();
+    return all;
+}
+
 std::string MakeSolidTheme(AppSandbox& sandbox, const Rgb& colour)
 {
     const std::string page =

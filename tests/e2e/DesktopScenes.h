@@ -25,6 +25,31 @@ std::string MakeSolidTheme(AppSandbox& sandbox, const Rgb& colour);
 // Theme mode, changing on, the theme shown at start and kept.
 void WriteThemeSettings(AppSandbox& sandbox, const std::string& package);
 
+// The marked picture, 400x200: a yellow strip over the top 20 rows, then red top left, green top
+// right, blue bottom left, white bottom right (the halves split at column 200 and row 100).
+inline constexpr Rgb kYellow{255, 255, 0};
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kGreen{0, 255, 0};
+inline constexpr Rgb kBlue{0, 0, 255};
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kBlack{0, 0, 0};
+
+// Picture mode showing the marked picture at start and never changing, in one display mode
+// (ilDisplType), on each monitor or across the whole desktop.
+void WriteMarkedPictureSettings(AppSandbox& sandbox, int mode, bool eachMonitor);
+
+// A point of the screen and the colour it should show.
+struct Point
+{
+    int x;
+    int y;
+    Rgb colour;
+};
+
+// Whether every point shows its colour, give or take the scaling's rounding at the edges of a
+// colour; seen gets what the points show, for failure messages.
+bool ShowsPoints(const Screenshot& shot, const std::vector<Point>& points, std::string& seen);
+
 // Whether the points a user looks at (the corners, the middle and points between; none in the
 // top 40 rows) all show
 // the colour, give or take a little for the renderer's rounding.

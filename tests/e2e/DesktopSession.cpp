@@ -385,14 +385,21 @@ bool DesktopSession::StartXvfb(int width, int height, std::string& whyNot)
     return true;
 }
 
-bool DesktopSession::StartSway(int width, int height, const std::string& config, std::string& whyNot)
+bool DesktopSession::StartSway(int width, int height, const std::string& config, std::string& whyNot,
+                               int outputs)
 {
     const fs::path file = m_root / "sway.config";
-    std::ofstream(file) << "output HEADLESS-1 resolution " << width << "x" << height << "\n"
-                        << config << "\n";
+    {
+        std::ofstream lines(file);
+        for (int i = 0; i < outputs; ++i)
+            lines << "output HEADLESS-" << i + 1 << " resolution " << width << "x" << height << " position "
+                  << i * width << " 0\n";
+        lines << config << "\n";
+    }
     GiveToAccount(file);
     const pid_t pid = Start({"sway", "-c", file.string()}, "sway",
                             {{"WLR_BACKENDS", "headless"},
+                             {"WLR_HEADLESS_OUTPUTS", std::to_string(outputs)},
                              {"WLR_LIBINPUT_NO_DEVICES", "1"},
                              {"WLR_RENDERER", "pixman"},
                              {"XDG_SESSION_TYPE", "wayland"}});

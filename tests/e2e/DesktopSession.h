@@ -95,9 +95,9 @@ public:
     bool StartDbus(std::string& whyNot);
     // An Xvfb of the given size; sets DISPLAY.
     bool StartXvfb(int width, int height, std::string& whyNot);
-    // Headless sway with one output of the given size and the given extra configuration lines;
-    // sets WAYLAND_DISPLAY and SWAYSOCK.
-    bool StartSway(int width, int height, const std::string& config, std::string& whyNot);
+    // Headless sway with outputs of the given size side by side (HEADLESS-1 at the left) and the
+    // given extra configuration lines; sets WAYLAND_DISPLAY and SWAYSOCK.
+    bool StartSway(int width, int height, const std::string& config, std::string& whyNot, int outputs = 1);
 
     // The screen as a user sees it: grim on Wayland, the root window on X11.
     std::optional<Screenshot> GrabWayland(std::string& whyNot);

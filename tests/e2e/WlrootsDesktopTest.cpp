@@ -105,5 +105,101 @@ TEST_F(WlrootsDesktop, ThemeIsAStillPictureAndTheUsersBackgroundComesBack)
         << "sway's own background did not come back: " << m_last;
 }
 
+// Two outputs of 640x480 side by side. sway puts a background on each output; Ondrix gives each
+// its piece of the work picture, so a picture across the desktop spans both and one fitted to
+// each monitor is whole on each.
+class WlrootsTwoOutputs : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::string missing = MissingPrograms({"sway", "swaymsg", "grim"});
+        if (!missing.empty())
+            GTEST_SKIP() << "not installed: " << missing << " (scripts/deps installs them)";
+        std::string why;
+        const auto account = DesktopAccount(why);
+        if (!account)
+            GTEST_SKIP() << why;
+        m_session = std::make_unique<DesktopSession>(*account);
+        ASSERT_TRUE(m_session->StartSway(
+            kWidth, kHeight, "output * bg #336699 solid_color\nfor_window [title=\".*\"] move scratchpad",
+            why, 2))
+            << why;
+    }
+
+    bool ScreenShows(const std::vector<Point>& points)
+    {
+        std::string why;
+        const auto shot = m_session->GrabWayland(why);
+        if (!shot) {
+            m_last = why;
+            return false;
+        }
+        m_last = std::to_string(shot->width) + "x" + std::to_string(shot->height) + ":";
+        std::string seen;
+        const bool shows =
+            shot->width == 2 * kWidth && shot->height == kHeight && ShowsPoints(*shot, points, seen);
+        m_last += seen;
+        return shows;
+    }
+
+    void ExpectShows(int mode, bool eachMonitor, const std::vector<Point>& points)
+    {
+        AppSandbox sandbox;
+        WriteMarkedPictureSettings(sandbox, mode, eachMonitor);
+        HandToSession(sandbox, *m_session,
+                      {{"QT_QPA_PLATFORM", "wayland"},
+                       {"XDG_SESSION_TYPE", "wayland"},
+                       {"XDG_CURRENT_DESKTOP", "sway"},
+                       {"ONDRIX_DESKTOP", ""},
+                       {"ONDRIX_SCREEN", ""}});
+        const pid_t pid = sandbox.Start();
+        EXPECT_TRUE(WaitUntil([&] { return ScreenShows(points); }, 30s)) << "the screen shows " << m_last;
+        ::kill(pid, SIGTERM);
+        ASSERT_EQ(sandbox.WaitForExit(pid, 30s), 0);
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                return ScreenShows({{10, 240, kUsersColour}, {1270, 240, kUsersColour}});
+            },
+            10s))
+            << "sway's own background did not come back: " << m_last;
+    }
+
+    std::unique_ptr<DesktopSession> m_session;
+    std::string m_last;
+};
+
+TEST_F(WlrootsTwoOutputs, StretchedSpansBothOutputs)
+{
+    // 1280x480 from 400x200: the strip in rows 0-47, the halves meet at column 640 and row 240.
+    ExpectShows(0, false,
+                {{10, 20, kYellow},
+                 {1270, 20, kYellow},
+                 {10, 100, kRed},
+                 {630, 230, kRed},
+                 {650, 100, kGreen},
+                 {1270, 230, kGreen},
+                 {10, 470, kBlue},
+                 {630, 250, kBlue},
+                 {650, 470, kWhite},
+                 {1270, 250, kWhite}});
+}
+
+TEST_F(WlrootsTwoOutputs, FitToEachMonitorIsWholeOnEachOutput)
+{
+    // On each: scaled by 1.6 to 640x320 at row 80, the strip in rows 80-111.
+    std::vector<Point> points;
+    for (int left : {0, kWidth})
+        points.insert(points.end(), {{left + 320, 40, kBlack},
+                                     {left + 320, 440, kBlack},
+                                     {left + 5, 95, kYellow},
+                                     {left + 160, 160, kRed},
+                                     {left + 480, 160, kGreen},
+                                     {left + 160, 320, kBlue},
+                                     {left + 480, 320, kWhite},
+                                     {left + 634, 395, kWhite}});
+    ExpectShows(4, true, points);
+}
+
 } // namespace
 } // namespace ondrix::test

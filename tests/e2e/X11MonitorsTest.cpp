@@ -6,14 +6,10 @@
 #include "DesktopScenes.h"
 #include "DesktopSession.h"
 #include "ProcessRunner.h"
-#include "platform/RegFileRegistry.h"
-#include "wallpaper/Bitmap.h"
-#include "wallpaper/BmpCodec.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sstream>
 
 namespace ondrix::test {
 namespace {
@@ -22,37 +18,6 @@ using namespace std::chrono_literals;
 
 constexpr int kWidth = 1600;
 constexpr int kHeight = 600;
-constexpr auto kOptions = "SOFTWARE\\Quorvane\\Ondrix2\\Options";
-
-constexpr Rgb kYellow{255, 255, 0};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kBlue{0, 0, 255};
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kBlack{0, 0, 0};
-
-// 400x200: a yellow strip over the top 20 rows, then red top left, green top right, blue
-// bottom left, white bottom right (the halves split at column 200 and row 100).
-void WriteMarkedPicture(const std::string& path)
-{
-    Bitmap picture(400, 200, path);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 400; ++x) {
-            Rgb c = y < 20 ? kYellow : y < 100 ? (x < 200 ? kRed : kGreen) : (x < 200 ? kBlue : kWhite);
-            std::uint8_t* p = picture.Row(y) + 3 * x;
-            p[0] = static_cast<std::uint8_t>(c.b);
-            p[1] = static_cast<std::uint8_t>(c.g);
-            p[2] = static_cast<std::uint8_t>(c.r);
-        }
-    WriteBmp(picture, path);
-}
-
-struct Point
-{
-    int x;
-    int y;
-    Rgb colour;
-};
 
 class X11Monitors : public ::testing::Test
 {
@@ -84,17 +49,9 @@ protected:
                          "trayer");
     }
 
-    // Picture mode showing the marked picture at start, never changing, in one display mode,
-    // on each monitor or across the whole desktop.
     void Show(AppSandbox& sandbox, int mode, bool eachMonitor)
     {
-        const auto pictures = MakeSolidPictureList(sandbox, {kBlack});
-        WriteMarkedPicture(pictures.at(0));
-        WritePictureSettings(sandbox, pictures, 60);
-        RegFileRegistry registry(sandbox.registryFile().string());
-        registry.WriteDword(Hive::LocalMachine, kOptions, "ilChType", 0);
-        registry.WriteDword(Hive::LocalMachine, kOptions, "ilDisplType", static_cast<std::uint32_t>(mode));
-        registry.WriteDword(Hive::LocalMachine, kOptions, "FitEachMonitor", eachMonitor ? 1 : 0);
+        WriteMarkedPictureSettings(sandbox, mode, eachMonitor);
         HandToSession(sandbox, *m_session,
                       {{"QT_QPA_PLATFORM", "xcb"},
                        {"XDG_SESSION_TYPE", "x11"},
@@ -111,19 +68,7 @@ protected:
             m_last = why;
             return false;
         }
-        std::ostringstream seen;
-        bool all = shot->width == kWidth && shot->height == kHeight;
-        for (const Point& point : points) {
-            const Rgb at = shot->At(point.x, point.y);
-            const bool near = std::abs(at.r - point.colour.r) <= 6 && std::abs(at.g - point.colour.g) <= 6 &&
-                              std::abs(at.b - point.colour.b) <= 6;
-            all = all && near;
-            seen << " " << point.x << "," << point.y << "=" << at;
-            if (!near)
-                seen << " (want " << point.colour << ")";
-        }
-        m_last = seen.str();
-        return all;
+        return shot->width == kWidth && shot->height == kHeight && ShowsPoints(*shot, points, m_last);
     }
 
     // Starts the program, waits for the root to show the points, and ends the program again.

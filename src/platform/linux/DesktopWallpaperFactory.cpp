@@ -35,7 +35,7 @@ std::unique_ptr<DesktopWallpaper> MakeDesktopWallpaper(DesktopKind kind, Registr
     case DesktopKind::Wlroots: {
         const auto swaySock = DesktopEnvironment::FromProcess().swaySock;
         return std::make_unique<WlrootsDesktopWallpaper>(runner, swaySock && !swaySock->empty(),
-                                                         std::make_unique<PosixChildProcesses>());
+                                                         std::make_unique<PosixChildProcesses>(), &pictures);
     }
     case DesktopKind::X11:
         return std::make_unique<X11RootWallpaper>(pictures);

@@ -1,13 +1,19 @@
 #include "WlrootsDesktopWallpaper.h"
 
 #include "DesktopCommands.h"
-#include "platform/CommandRunner.h"
+#include "SwayOutputs.h"
 #include "core/Errors.h"
+#include "platform/CommandRunner.h"
+#include "platform/PictureFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -71,8 +77,9 @@ void PosixChildProcesses::Stop(int pid)
 }
 
 WlrootsDesktopWallpaper::WlrootsDesktopWallpaper(CommandRunner& runner, bool swaySocket,
-                                                 std::unique_ptr<ChildProcesses> children)
-    : m_runner(runner), m_swaySocket(swaySocket), m_children(std::move(children))
+                                                 std::unique_ptr<ChildProcesses> children,
+                                                 PictureFiles* pictures)
+    : m_runner(runner), m_swaySocket(swaySocket), m_children(std::move(children)), m_pictures(pictures)
 {
 }
 
@@ -93,10 +100,8 @@ void WlrootsDesktopWallpaper::Write(const Values& values)
     const bool tiled = values.tileWallpaper == "1";
     const bool empty = values.wallpaper.empty();
     if (m_swaySocket && (empty || SwaySafePath(values.wallpaper)) && m_runner.IsInstalled("swaymsg")) {
-        const auto result = m_runner.Run(SwaymsgBackground(values.wallpaper, tiled));
-        if (result.exitCode != 0 || result.out.find("\"success\": false") != std::string::npos)
-            throw PlatformError("sway did not take the wallpaper " + values.wallpaper + ": " +
-                                Trimmed(result.err.empty() ? result.out : result.err));
+        if (empty || tiled || !WritePieces(values.wallpaper))
+            RunSwaymsg(SwaymsgBackground(values.wallpaper, tiled), values.wallpaper);
         StopChild();
         m_usedSwaymsg = true;
     } else {
@@ -116,6 +121,66 @@ void WlrootsDesktopWallpaper::Write(const Values& values)
     }
     m_values = values;
     m_written = true;
+}
+
+void WlrootsDesktopWallpaper::RunSwaymsg(const std::vector<std::string>& argv, const std::string& path)
+{
+    const auto result = m_runner.Run(argv);
+    if (result.exitCode != 0 || result.out.find("\"success\": false") != std::string::npos)
+        throw PlatformError("sway did not take the wallpaper " + path + ": " +
+                            Trimmed(result.err.empty() ? result.out : result.err));
+}
+
+bool WlrootsDesktopWallpaper::WritePieces(const std::string& path)
+{
+    if (m_pictures == nullptr)
+        return false;
+    const auto listing = m_runner.Run({"swaymsg", "-t", "get_outputs", "-r"});
+    if (listing.exitCode != 0)
+        return false;
+    auto outputs = ParseSwayOutputs(listing.out);
+    if (!outputs)
+        return false;
+    std::erase_if(*outputs, [](const SwayOutput& output) { return !output.active; });
+    // Only where the layout's pixels are the picture's: several outputs, each at scale 1 and
+    // with a name that can stand in a command, their layout exactly the picture's size.
+    if (outputs->size() < 2)
+        return false;
+    long long left = LLONG_MAX, top = LLONG_MAX, right = LLONG_MIN, bottom = LLONG_MIN;
+    for (const SwayOutput& output : *outputs) {
+        if (std::abs(output.scale - 1.0) > 1e-6 || !SwaySafePath(output.name) || output.name.front() == '-' ||
+            output.rect.width < 1 || output.rect.height < 1)
+            return false;
+        left = std::min<long long>(left, output.rect.x);
+        top = std::min<long long>(top, output.rect.y);
+        right = std::max<long long>(right, static_cast<long long>(output.rect.x) + output.rect.width);
+        bottom = std::max<long long>(bottom, static_cast<long long>(output.rect.y) + output.rect.height);
+    }
+    const DesktopSize size = m_pictures->SizeOf(path);
+    if (size.width != right - left || size.height != bottom - top)
+        return false;
+
+    const BgrPixels picture = m_pictures->Load(path);
+    const std::filesystem::path work(path);
+    std::vector<std::pair<std::string, std::string>> pieces;
+    for (std::size_t i = 0; i < outputs->size(); ++i) {
+        const SwayOutput& output = (*outputs)[i];
+        const auto x = static_cast<std::size_t>(output.rect.x - left);
+        const auto y = static_cast<std::size_t>(output.rect.y - top);
+        BgrPixels piece{output.rect.width, output.rect.height, {}};
+        piece.bgr.resize(std::size_t(piece.width) * std::size_t(piece.height) * 3);
+        const std::size_t stride = std::size_t(picture.width) * 3;
+        const std::size_t row = std::size_t(piece.width) * 3;
+        for (std::size_t r = 0; r < std::size_t(piece.height); ++r)
+            std::memcpy(piece.bgr.data() + r * row, picture.bgr.data() + (y + r) * stride + x * 3, row);
+        const std::string file =
+            (work.parent_path() / (work.stem().string() + "-" + std::to_string(i + 1) + ".bmp")).string();
+        m_pictures->Save(piece, file);
+        pieces.emplace_back(output.name, file);
+    }
+    for (const auto& [name, file] : pieces)
+        RunSwaymsg({"swaymsg", "output", name, "bg", file, "center"}, file);
+    return true;
 }
 
 std::string WlrootsDesktopWallpaper::SaveState()

@@ -9,6 +9,7 @@
 namespace ondrix {
 
 class CommandRunner;
+class PictureFiles;
 
 // Long-running helper programs (the swaybg that draws the background).
 class ChildProcesses
@@ -32,11 +33,15 @@ public:
 
 // The background of wlroots compositors: "output * bg" through swaymsg when sway runs, else a
 // swaybg child of our own. Neither can be asked for the current background, so Read gives
-// the values written last.
+// the values written last. sway puts a picture on each output: a picture of the size of its
+// whole layout of several outputs (a stretched picture, or one fitted to each monitor) is cut
+// into one piece per output, "<work file>-<n>.bmp" beside it, each given to its own output.
 class WlrootsDesktopWallpaper final : public DesktopWallpaper
 {
 public:
-    WlrootsDesktopWallpaper(CommandRunner& runner, bool swaySocket, std::unique_ptr<ChildProcesses> children);
+    // Without pictures no picture is cut.
+    WlrootsDesktopWallpaper(CommandRunner& runner, bool swaySocket, std::unique_ptr<ChildProcesses> children,
+                            PictureFiles* pictures = nullptr);
     ~WlrootsDesktopWallpaper() override;
     WlrootsDesktopWallpaper(const WlrootsDesktopWallpaper&) = delete;
     WlrootsDesktopWallpaper& operator=(const WlrootsDesktopWallpaper&) = delete;
@@ -49,10 +54,15 @@ public:
 
 private:
     void StopChild();
+    // Gives every output of sway its piece of the picture; false (nothing done) when the
+    // picture does not span several outputs exactly.
+    bool WritePieces(const std::string& path);
+    void RunSwaymsg(const std::vector<std::string>& argv, const std::string& path);
 
     CommandRunner& m_runner;
     bool m_swaySocket;
     std::unique_ptr<ChildProcesses> m_children;
+    PictureFiles* m_pictures;
     int m_child = -1;
     bool m_written = false;
     bool m_usedSwaymsg = false;
