@@ -54,9 +54,22 @@ std::vector<MonitorRect> UsableMonitors(const std::vector<MonitorRect>& monitors
             continue;
         const MonitorRect cut{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                               static_cast<int>(bottom - top)};
-        if (std::find(usable.begin(), usable.end(), cut) == usable.end())
-            usable.push_back(cut);
+        usable.push_back(cut);
     }
+    const auto inside = [](const MonitorRect& inner, const MonitorRect& outer) {
+        return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.width <= outer.x + outer.width &&
+               inner.y + inner.height <= outer.y + outer.height;
+    };
+    // Of two equal ones the first stays.
+    std::vector<MonitorRect> kept;
+    for (std::size_t i = 0; i < usable.size(); ++i) {
+        bool covered = false;
+        for (std::size_t j = 0; j < usable.size() && !covered; ++j)
+            covered = j != i && inside(usable[i], usable[j]) && (usable[i] != usable[j] || j < i);
+        if (!covered)
+            kept.push_back(usable[i]);
+    }
+    usable = std::move(kept);
     if (usable.empty())
         usable.push_back({0, 0, desktop.width, desktop.height});
     return usable;

@@ -56,7 +56,8 @@ private:
 std::optional<DesktopSize> ParseDesktopSize(std::string_view text);
 
 // The monitors as a picture can be placed on them: each cut to the desktop, those left
-// empty and repeated ones (mirrored outputs) dropped, in their order. When none is left, the
+// empty dropped, and so are those that lie wholly inside another (mirrored outputs, also at a
+// smaller resolution: the larger monitor's picture is kept whole); in their order. When none is left, the
 // whole desktop is the one monitor; an empty desktop has none.
 std::vector<MonitorRect> UsableMonitors(const std::vector<MonitorRect>& monitors, DesktopSize desktop);
 

@@ -22,17 +22,18 @@ void CopyBlock(const Bitmap& source, int sourceX, int sourceY, int width, int he
                     source.Row(sourceY + row) + std::size_t(sourceX) * Bitmap::kBytesPerPixel, bytes);
 }
 
-// The picture at its own size, its centre on the monitor's centre; what reaches past the
-// monitor is cut off.
+// A picture of the full size that a centred or tiled picture keeps on the monitor.
+bool KeepsItsSize(PictureSize full, const MonitorRect& monitor)
+{
+    return full.width <= monitor.width && full.height <= monitor.height;
+}
+
+// The picture at its own size, its centre on the monitor's centre (it fits).
 void CentreOn(const Bitmap& picture, const MonitorRect& monitor, Bitmap& desktop)
 {
-    const int width = std::min(picture.Width(), monitor.width);
-    const int height = std::min(picture.Height(), monitor.height);
-    const int sourceX = (picture.Width() - width) / 2;
-    const int sourceY = (picture.Height() - height) / 2;
-    const int targetX = monitor.x + (monitor.width - width) / 2;
-    const int targetY = monitor.y + (monitor.height - height) / 2;
-    CopyBlock(picture, sourceX, sourceY, width, height, desktop, targetX, targetY);
+    CopyBlock(picture, 0, 0, picture.Width(), picture.Height(), desktop,
+              monitor.x + (monitor.width - picture.Width()) / 2,
+              monitor.y + (monitor.height - picture.Height()) / 2);
 }
 
 // Copies of the picture side by side from the monitor's top left corner on, cut at its edges.
@@ -53,7 +54,7 @@ Bitmap ScaledFor(const Bitmap& picture, PictureSize full, DisplayMode mode, cons
     case DisplayMode::Fitted:
         return FitInside(picture, FitPlacement(full, monitor.width, monitor.height), monitor.width,
                          monitor.height);
-    default:
+    default: // stretched, and centred or tiled pictures larger than the monitor
         return Stretch(picture, monitor.width, monitor.height);
     }
 }
@@ -69,11 +70,11 @@ bool NeedsMonitorFit(const std::vector<MonitorRect>& monitors, DesktopSize deskt
 PictureSize MonitorDecodeSize(PictureSize full, DisplayMode mode, const std::vector<MonitorRect>& monitors)
 {
     PictureSize largest;
-    if (mode == DisplayMode::Centred || mode == DisplayMode::Tiled)
-        return largest;
     for (const MonitorRect& monitor : monitors) {
         PictureSize size{monitor.width, monitor.height};
-        if (mode == DisplayMode::Filled) {
+        if ((mode == DisplayMode::Centred || mode == DisplayMode::Tiled) && KeepsItsSize(full, monitor)) {
+            return {}; // needed at its own size
+        } else if (mode == DisplayMode::Filled) {
             const Placement placement = FillPlacement(full, monitor.width, monitor.height);
             size = {placement.scaledWidth, placement.scaledHeight};
         } else if (mode == DisplayMode::Fitted) {
@@ -99,9 +100,11 @@ Bitmap FitToMonitors(const Bitmap& picture, PictureSize full, DisplayMode mode, 
                   "desktop of " + std::to_string(desktop.width) + "x" + std::to_string(desktop.height));
     result.Fill(0, 0, 0);
     for (const MonitorRect& monitor : monitors) {
-        if (mode == DisplayMode::Centred) {
+        const bool ownSize = (mode == DisplayMode::Centred || mode == DisplayMode::Tiled) &&
+                             KeepsItsSize(full, monitor) && KeepsItsSize(picture.Size(), monitor);
+        if (ownSize && mode == DisplayMode::Centred) {
             CentreOn(picture, monitor, result);
-        } else if (mode == DisplayMode::Tiled) {
+        } else if (ownSize) {
             TileOn(picture, monitor, result);
         } else {
             const Bitmap scaled = ScaledFor(picture, full, mode, monitor);

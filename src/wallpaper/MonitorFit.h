@@ -18,8 +18,9 @@ bool NeedsMonitorFit(const std::vector<MonitorRect>& monitors, DesktopSize deskt
 PictureSize MonitorDecodeSize(PictureSize full, DisplayMode mode, const std::vector<MonitorRect>& monitors);
 
 // A bitmap of the desktop's size holding the picture placed on every monitor as it would be
-// placed on a desktop of that monitor's size: stretched to it, centred in it (cut at its edges
-// when larger), tiled from its top left corner, filled (cropped) or fitted (black bands).
+// placed on a desktop of that monitor's size: stretched to it, centred in it, tiled from its
+// top left corner (a centred or tiled picture larger than the monitor either way is stretched
+// to it), filled (cropped) or fitted (black bands).
 // What no monitor shows is black. full is the size of the picture in its file, which fixes
 // the fill and fit placements; picture may have been decoded smaller (see MonitorDecodeSize).
 // The monitors lie inside the desktop (see UsableMonitors). Throws as the fitting functions do.

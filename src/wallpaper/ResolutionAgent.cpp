@@ -15,9 +15,9 @@ DesktopSize TRAgent::GetDesktopSize()
     return size;
 }
 
-std::vector<MonitorRect> TRAgent::GetMonitors()
+std::vector<MonitorRect> TRAgent::GetMonitors(DesktopSize desktop) const
 {
-    return UsableMonitors(m_screen.CurrentMonitors(), GetDesktopSize());
+    return UsableMonitors(m_screen.CurrentMonitors(), desktop);
 }
 
 std::string TRAgent::DesktopSizeText() const

@@ -17,8 +17,9 @@ public:
     explicit TRAgent(const ScreenInfo& screen);
 
     DesktopSize GetDesktopSize();
-    // The monitors inside the desktop as pictures are placed on them (see UsableMonitors).
-    std::vector<MonitorRect> GetMonitors();
+    // The monitors inside a desktop of that size (the one just read) as pictures are placed on
+    // them (see UsableMonitors).
+    std::vector<MonitorRect> GetMonitors(DesktopSize desktop) const;
     std::string DesktopSizeText() const;
     void Poll();
     void NotifyChange();

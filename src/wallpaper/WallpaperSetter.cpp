@@ -62,7 +62,7 @@ void WallpaperSetter::SetWallpaper(const std::string& path)
     // Without a known desktop size there is nothing to fit to; the picture keeps its own.
     const bool desktopKnown = desktop.width > 0 && desktop.height > 0;
     if (desktopKnown && m_options.FitEachMonitor) {
-        const std::vector<MonitorRect> monitors = m_agent.GetMonitors();
+        const std::vector<MonitorRect> monitors = m_agent.GetMonitors(desktop);
         if (NeedsMonitorFit(monitors, desktop)) {
             // The desktop's size, with the picture on every monitor: the desktop shows it as it is.
             const PictureSize decode = MonitorDecodeSize(full, mode, monitors);

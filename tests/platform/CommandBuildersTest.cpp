@@ -1,5 +1,6 @@
 #include "core/Errors.h"
 #include "platform/PictureFiles.h"
+#include "platform/ScreenInfo.h"
 #include "platform/fake/FakeCommandRunner.h"
 #include "platform/linux/DesktopCommands.h"
 #include "platform/linux/GsettingsDesktopWallpaper.h"
@@ -422,6 +423,37 @@ TEST(XfceDesktopWallpaper, CreatesPropertiesWhenNoneExist)
     XfceDesktopWallpaper xfce2(bare);
     xfce2.Write({"/w.bmp", "1"});
     EXPECT_EQ(empty.store["/backdrop/screen0/monitor0/workspace0/image-style"], "2");
+}
+
+// A picture of the desktop's size on two monitors spans the screens, so each shows its part;
+// on one monitor, or of another size, it is centred as ever.
+TEST(XfceDesktopWallpaper, APictureOfTheDesktopsSizeSpansSeveralMonitors)
+{
+    FakeCommandRunner runner;
+    FakeXfconf xfconf(runner, {{"/backdrop/screen0/monitorHDMI-1/workspace0/image-style", "1"},
+                               {"/backdrop/screen0/monitorDP-1/workspace0/image-style", "1"}});
+    FixedPictureFiles pictures;
+    pictures.size = {3840, 1080};
+    FixedScreenInfo screen({3840, 1080});
+    screen.SetMonitors({{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}});
+    XfceDesktopWallpaper xfce(runner, &pictures, &screen);
+    const auto styles = [&] {
+        return std::vector<std::string>{
+            xfconf.store["/backdrop/screen0/monitorHDMI-1/workspace0/image-style"],
+            xfconf.store["/backdrop/screen0/monitorDP-1/workspace0/image-style"]};
+    };
+    xfce.Write({"/w.bmp", "0"});
+    EXPECT_EQ(styles(), (std::vector<std::string>{"6", "6"}));
+    EXPECT_EQ(xfce.Read(), (DesktopWallpaper::Values{"/w.bmp", "0"}));
+    xfce.Write({"/w.bmp", "1"}); // tiled stays tiled
+    EXPECT_EQ(styles(), (std::vector<std::string>{"2", "2"}));
+    pictures.size = {800, 600};
+    xfce.Write({"/w.bmp", "0"});
+    EXPECT_EQ(styles(), (std::vector<std::string>{"1", "1"}));
+    pictures.size = {3840, 1080};
+    screen.SetMonitors({{0, 0, 3840, 1080}});
+    xfce.Write({"/w.bmp", "0"});
+    EXPECT_EQ(styles(), (std::vector<std::string>{"1", "1"}));
 }
 
 TEST(KdeDesktopWallpaper, WritesThroughGdbusAndChecksTheResult)

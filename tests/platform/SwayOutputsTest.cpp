@@ -4,9 +4,12 @@
 #include "platform/PictureFiles.h"
 #include "platform/fake/FakeCommandRunner.h"
 #include "platform/linux/WlrootsDesktopWallpaper.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -108,7 +111,12 @@ public:
         const BgrPixels& p = files.at(path);
         return {p.width, p.height};
     }
-    void Save(const BgrPixels& pixels, const std::string& path) override { files[path] = pixels; }
+    // Also leaves an empty file there, so that removing the pieces can be seen.
+    void Save(const BgrPixels& pixels, const std::string& path) override
+    {
+        files[path] = pixels;
+        std::ofstream{path};
+    }
     std::map<std::string, BgrPixels> files;
 };
 
@@ -232,6 +240,45 @@ TEST_F(WlrootsPieces, OtherwiseEveryOutputGetsTheWholePicture)
     wlroots.Write({"", "0"});
     EXPECT_EQ(runner.calls, (std::vector<Argv>{{"swaymsg", "output", "*", "bg", "/w/wallpaper.bmp", "tile"},
                                                {"swaymsg", "output", "*", "bg", "#000000", "solid_color"}}));
+}
+
+// Pieces no output shows any more are removed; the work file and other files beside it stay.
+TEST_F(WlrootsPieces, PiecesNoLongerShownAreRemoved)
+{
+    runner.installed = {"swaymsg"};
+    test::TempDir dir;
+    const std::string work = (dir.path() / "wallpaper.bmp").string();
+    const auto piece = [&](int n) { return dir.path() / ("wallpaper-" + std::to_string(n) + ".bmp"); };
+    pictures.Save(CoordinatePicture(40, 30), work);
+    std::ofstream{dir.path() / "wallpaper-9.bmp"}; // not one of ours
+    const std::string three =
+        R"([{"name":"A","rect":{"x":0,"y":0,"width":10,"height":30},"scale":1,"active":true},
+                                  {"name":"B","rect":{"x":10,"y":0,"width":10,"height":30},"scale":1,"active":true},
+                                  {"name":"C","rect":{"x":20,"y":0,"width":20,"height":30},"scale":1,"active":true}])";
+    Answer(three);
+    wlroots.Write({work, "0"});
+    EXPECT_TRUE(std::filesystem::exists(piece(3)));
+    Answer(R"([{"name":"A","rect":{"x":0,"y":0,"width":20,"height":30},"scale":1,"active":true},
+               {"name":"C","rect":{"x":20,"y":0,"width":20,"height":30},"scale":1,"active":true}])");
+    wlroots.Write({work, "0"});
+    EXPECT_TRUE(std::filesystem::exists(piece(1)));
+    EXPECT_TRUE(std::filesystem::exists(piece(2)));
+    EXPECT_FALSE(std::filesystem::exists(piece(3)));
+    // A tiled picture goes to every output whole: no piece is left.
+    wlroots.Write({work, "1"});
+    EXPECT_FALSE(std::filesystem::exists(piece(1)));
+    EXPECT_FALSE(std::filesystem::exists(piece(2)));
+    // Back to pieces, then the user's background: the pieces go with it.
+    const std::string untouched =
+        WlrootsDesktopWallpaper(runner, true, std::make_unique<NoChildren>()).SaveState();
+    Answer(three);
+    wlroots.Write({work, "0"});
+    EXPECT_TRUE(std::filesystem::exists(piece(3)));
+    wlroots.RestoreState(untouched);
+    EXPECT_FALSE(std::filesystem::exists(piece(1)));
+    EXPECT_FALSE(std::filesystem::exists(piece(3)));
+    EXPECT_TRUE(std::filesystem::exists(work));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "wallpaper-9.bmp"));
 }
 
 } // namespace

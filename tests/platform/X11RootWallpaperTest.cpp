@@ -397,7 +397,7 @@ TEST_F(X11RootWallpaperTest, ScreenInfoReadsTheMonitorsLive)
               [](const MonitorRect& a, const MonitorRect& b) { return a.x < b.x; });
     EXPECT_EQ(monitors, (std::vector<MonitorRect>{{0, 0, 320, 480}, {320, 40, 320, 440}}));
     TRAgent agent(screen);
-    EXPECT_EQ(agent.GetMonitors().size(), 2u);
+    EXPECT_EQ(agent.GetMonitors(screen.CurrentDesktopSize()).size(), 2u);
 }
 
 TEST_F(X11RootWallpaperTest, FactoryPicksTheScreenSource)

@@ -110,29 +110,58 @@ TEST(FitToMonitors, StretchReachesEveryMonitorsCorners)
     EXPECT_TRUE(Shows(desktop, 300, 39, kBlack));
 }
 
-// Centred: the picture's own pixels around each monitor's middle, cut where it is larger.
-// Tiled: the first copy at each monitor's top left corner, not at the desktop's.
+// Centred: the picture's own pixels around each monitor's middle. Tiled: the first copy at each
+// monitor's top left corner, not at the desktop's.
 TEST(FitToMonitors, CentredAndTiledKeepThePicturesPixelsPerMonitor)
 {
     const Bitmap picture = CoordinatePicture(30, 20);
-    const Monitors monitors{{0, 0, 250, 100}, {250, 0, 20, 10}};
-    const Bitmap centred = FitToMonitors(picture, picture.Size(), DisplayMode::Centred, {270, 100}, monitors);
-    // 30x20 in 250x100: at (110, 40).
+    const Monitors monitors{{0, 0, 250, 100}, {250, 0, 60, 40}};
+    const Bitmap centred = FitToMonitors(picture, picture.Size(), DisplayMode::Centred, {310, 100}, monitors);
+    // 30x20 in 250x100: at (110, 40); in 60x40: at (265, 10).
     EXPECT_TRUE(Shows(centred, 110, 40, {0, 0, 77}));
     EXPECT_TRUE(Shows(centred, 139, 59, {29, 19, 77}));
     EXPECT_TRUE(Shows(centred, 109, 40, kBlack));
     EXPECT_TRUE(Shows(centred, 140, 59, kBlack));
-    // 30x20 in 20x10: columns 5-24 and rows 5-14 of the picture.
-    EXPECT_TRUE(Shows(centred, 250, 0, {5, 5, 77}));
-    EXPECT_TRUE(Shows(centred, 269, 9, {24, 14, 77}));
+    EXPECT_TRUE(Shows(centred, 265, 10, {0, 0, 77}));
+    EXPECT_TRUE(Shows(centred, 294, 29, {29, 19, 77}));
+    EXPECT_TRUE(Shows(centred, 264, 10, kBlack));
+    EXPECT_TRUE(Shows(centred, 280, 50, kBlack)); // below the second monitor
 
-    const Bitmap tiled = FitToMonitors(picture, picture.Size(), DisplayMode::Tiled, {270, 100}, monitors);
+    const Bitmap tiled = FitToMonitors(picture, picture.Size(), DisplayMode::Tiled, {310, 100}, monitors);
     EXPECT_TRUE(Shows(tiled, 0, 0, {0, 0, 77}));
     EXPECT_TRUE(Shows(tiled, 245, 95, {5, 15, 77})); // 245 = 8 * 30 + 5, 95 = 4 * 20 + 15
     EXPECT_TRUE(Shows(tiled, 249, 0, {9, 0, 77}));
     EXPECT_TRUE(Shows(tiled, 250, 0, {0, 0, 77}));
-    EXPECT_TRUE(Shows(tiled, 269, 9, {19, 9, 77}));
-    EXPECT_TRUE(Shows(tiled, 260, 50, kBlack));
+    EXPECT_TRUE(Shows(tiled, 289, 39, {9, 19, 77})); // 39 = 30 + 9 = 20 + 19
+    EXPECT_TRUE(Shows(tiled, 309, 0, {29, 0, 77}));
+    EXPECT_TRUE(Shows(tiled, 280, 50, kBlack));
+}
+
+// As on a desktop of the monitor's size, a centred or tiled picture larger than the monitor
+// either way is stretched to it; on a monitor it fits it keeps its size.
+TEST(FitToMonitors, ACentredOrTiledPictureLargerThanAMonitorIsStretchedToIt)
+{
+    const Bitmap picture = QuadrantPicture(40, 40);
+    const Monitors monitors{{0, 0, 100, 100}, {100, 0, 30, 60}};
+    for (DisplayMode mode : {DisplayMode::Centred, DisplayMode::Tiled}) {
+        const Bitmap desktop = FitToMonitors(picture, picture.Size(), mode, {130, 100}, monitors);
+        EXPECT_TRUE(Shows(desktop, 100, 0, kRed));
+        EXPECT_TRUE(Shows(desktop, 129, 0, kGreen));
+        EXPECT_TRUE(Shows(desktop, 100, 59, kBlue));
+        EXPECT_TRUE(Shows(desktop, 129, 59, kWhite));
+        EXPECT_TRUE(Shows(desktop, 115, 60, kBlack));
+    }
+    const Bitmap centred = FitToMonitors(picture, picture.Size(), DisplayMode::Centred, {130, 100}, monitors);
+    EXPECT_TRUE(Shows(centred, 30, 30, kRed));
+    EXPECT_TRUE(Shows(centred, 69, 69, kWhite));
+    EXPECT_TRUE(Shows(centred, 29, 30, kBlack));
+    const Bitmap tiled = FitToMonitors(picture, picture.Size(), DisplayMode::Tiled, {130, 100}, monitors);
+    EXPECT_TRUE(Shows(tiled, 40, 0, kRed));
+    EXPECT_TRUE(Shows(tiled, 79, 59, kGreen)); // 79 = 40 + 39, 59 = 40 + 19: the top right of a copy
+
+    // Decoded at its own size while one monitor shows it so; else no larger than the largest monitor.
+    EXPECT_EQ(MonitorDecodeSize({40, 40}, DisplayMode::Centred, monitors), (PictureSize{}));
+    EXPECT_EQ(MonitorDecodeSize({4000, 3000}, DisplayMode::Tiled, monitors), (PictureSize{100, 100}));
 }
 
 TEST(FitToMonitors, APictureDecodedSmallerIsPlacedByItsFullSize)
@@ -151,8 +180,8 @@ TEST(FitToMonitors, APictureDecodedSmallerIsPlacedByItsFullSize)
 
     EXPECT_EQ(MonitorDecodeSize({2000, 1000}, DisplayMode::Fitted, monitors), (PictureSize{400, 200}));
     EXPECT_EQ(MonitorDecodeSize({2000, 1000}, DisplayMode::Stretched, monitors), (PictureSize{400, 300}));
-    EXPECT_EQ(MonitorDecodeSize({2000, 1000}, DisplayMode::Centred, monitors), (PictureSize{}));
-    EXPECT_EQ(MonitorDecodeSize({2000, 1000}, DisplayMode::Tiled, monitors), (PictureSize{}));
+    EXPECT_EQ(MonitorDecodeSize({200, 100}, DisplayMode::Centred, monitors), (PictureSize{}));
+    EXPECT_EQ(MonitorDecodeSize({200, 100}, DisplayMode::Tiled, monitors), (PictureSize{}));
 }
 
 TEST(FitToMonitors, RefusesMonitorsOutsideTheDesktopAndAnEmptyPicture)
@@ -174,8 +203,13 @@ TEST(UsableMonitors, CutToTheDesktopWithoutEmptyOrRepeatedOnes)
     const Monitors reported{
         {0, 0, 800, 600},  {0, 0, 800, 600},       {800, 0, 1000, 700},          {1700, 0, 100, 100},
         {100, 100, 0, 50}, {-200, -100, 300, 200}, {INT_MAX - 1, 0, INT_MAX, 10}};
-    EXPECT_EQ(UsableMonitors(reported, desktop),
-              (Monitors{{0, 0, 800, 600}, {800, 0, 800, 600}, {0, 0, 100, 100}}));
+    EXPECT_EQ(UsableMonitors(reported, desktop), (Monitors{{0, 0, 800, 600}, {800, 0, 800, 600}}));
+    // A monitor mirrored at a smaller resolution lies inside the larger one: the larger stays.
+    EXPECT_EQ(UsableMonitors({{0, 0, 1280, 600}, {0, 0, 1600, 600}, {0, 0, 1280, 600}}, desktop),
+              (Monitors{{0, 0, 1600, 600}}));
+    // Overlapping without one holding the other: both stay.
+    EXPECT_EQ(UsableMonitors({{0, 0, 900, 600}, {700, 0, 900, 600}}, desktop),
+              (Monitors{{0, 0, 900, 600}, {700, 0, 900, 600}}));
     EXPECT_EQ(UsableMonitors({}, desktop), (Monitors{{0, 0, 1600, 600}}));
     EXPECT_EQ(UsableMonitors({{2000, 0, 10, 10}}, desktop), (Monitors{{0, 0, 1600, 600}}));
     EXPECT_TRUE(UsableMonitors({{0, 0, 10, 10}}, {0, 0}).empty());

@@ -29,7 +29,7 @@ std::unique_ptr<DesktopWallpaper> MakeDesktopWallpaper(DesktopKind kind, Registr
     case DesktopKind::Mate:
         return std::make_unique<GsettingsDesktopWallpaper>(MateScheme(), runner, &pictures, screen);
     case DesktopKind::Xfce:
-        return std::make_unique<XfceDesktopWallpaper>(runner);
+        return std::make_unique<XfceDesktopWallpaper>(runner, &pictures, screen);
     case DesktopKind::Kde:
         return std::make_unique<KdeDesktopWallpaper>(runner);
     case DesktopKind::Wlroots: {

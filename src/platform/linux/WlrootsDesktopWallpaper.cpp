@@ -28,6 +28,13 @@ namespace {
 
 constexpr const char* kStateHeader = "wlroots";
 
+// Piece n of the picture at path: "<name>-<n>.bmp" beside it.
+std::string PiecePath(const std::string& path, std::size_t n)
+{
+    const std::filesystem::path picture(path);
+    return (picture.parent_path() / (picture.stem().string() + "-" + std::to_string(n) + ".bmp")).string();
+}
+
 std::string Trimmed(const std::string& text)
 {
     const auto end = text.find_last_not_of(" \t\r\n");
@@ -100,8 +107,10 @@ void WlrootsDesktopWallpaper::Write(const Values& values)
     const bool tiled = values.tileWallpaper == "1";
     const bool empty = values.wallpaper.empty();
     if (m_swaySocket && (empty || SwaySafePath(values.wallpaper)) && m_runner.IsInstalled("swaymsg")) {
-        if (empty || tiled || !WritePieces(values.wallpaper))
+        if (empty || tiled || !WritePieces(values.wallpaper)) {
             RunSwaymsg(SwaymsgBackground(values.wallpaper, tiled), values.wallpaper);
+            RemovePieces({});
+        }
         StopChild();
         m_usedSwaymsg = true;
     } else {
@@ -161,6 +170,9 @@ bool WlrootsDesktopWallpaper::WritePieces(const std::string& path)
         return false;
 
     const BgrPixels picture = m_pictures->Load(path);
+    if (picture.width != size.width || picture.height != size.height ||
+        picture.bgr.size() != std::size_t(picture.width) * std::size_t(picture.height) * 3)
+        return false;
     const std::filesystem::path work(path);
     std::vector<std::pair<std::string, std::string>> pieces;
     for (std::size_t i = 0; i < outputs->size(); ++i) {
@@ -173,14 +185,26 @@ bool WlrootsDesktopWallpaper::WritePieces(const std::string& path)
         const std::size_t row = std::size_t(piece.width) * 3;
         for (std::size_t r = 0; r < std::size_t(piece.height); ++r)
             std::memcpy(piece.bgr.data() + r * row, picture.bgr.data() + (y + r) * stride + x * 3, row);
-        const std::string file =
-            (work.parent_path() / (work.stem().string() + "-" + std::to_string(i + 1) + ".bmp")).string();
+        const std::string file = PiecePath(path, i + 1);
         m_pictures->Save(piece, file);
         pieces.emplace_back(output.name, file);
     }
     for (const auto& [name, file] : pieces)
         RunSwaymsg({"swaymsg", "output", name, "bg", file, "center"}, file);
+    std::vector<std::string> written;
+    for (const auto& piece : pieces)
+        written.push_back(piece.second);
+    RemovePieces(written);
     return true;
+}
+
+void WlrootsDesktopWallpaper::RemovePieces(const std::vector<std::string>& keep)
+{
+    std::error_code error;
+    for (const std::string& piece : m_pieces)
+        if (std::find(keep.begin(), keep.end(), piece) == keep.end())
+            std::filesystem::remove(piece, error);
+    m_pieces = keep;
 }
 
 std::string WlrootsDesktopWallpaper::SaveState()
@@ -209,6 +233,7 @@ void WlrootsDesktopWallpaper::RestoreState(const std::string& state)
     // The user's own background was never touched through us: ending our swaybg uncovers it,
     // and sway draws its configured one again after a reload.
     StopChild();
+    RemovePieces({});
     if (m_usedSwaymsg) {
         const auto result = m_runner.Run({"swaymsg", "reload"});
         if (result.exitCode != 0)

@@ -35,7 +35,8 @@ public:
 // swaybg child of our own. Neither can be asked for the current background, so Read gives
 // the values written last. sway puts a picture on each output: a picture of the size of its
 // whole layout of several outputs (a stretched picture, or one fitted to each monitor) is cut
-// into one piece per output, "<work file>-<n>.bmp" beside it, each given to its own output.
+// into one piece per output, "<work file>-<n>.bmp" beside it, each given to its own output;
+// pieces no output shows any more are removed.
 class WlrootsDesktopWallpaper final : public DesktopWallpaper
 {
 public:
@@ -58,6 +59,8 @@ private:
     // picture does not span several outputs exactly.
     bool WritePieces(const std::string& path);
     void RunSwaymsg(const std::vector<std::string>& argv, const std::string& path);
+    // Removes the pieces written before that are not in keep, which become the pieces.
+    void RemovePieces(const std::vector<std::string>& keep);
 
     CommandRunner& m_runner;
     bool m_swaySocket;
@@ -67,6 +70,7 @@ private:
     bool m_written = false;
     bool m_usedSwaymsg = false;
     Values m_values{"", "0"};
+    std::vector<std::string> m_pieces;
 };
 
 } // namespace ondrix

@@ -1,8 +1,10 @@
 #include "XfceDesktopWallpaper.h"
 
 #include "DesktopCommands.h"
-#include "platform/CommandRunner.h"
 #include "core/Errors.h"
+#include "platform/CommandRunner.h"
+#include "platform/PictureFiles.h"
+#include "platform/ScreenInfo.h"
 
 #include <charconv>
 #include <set>
@@ -15,6 +17,8 @@ namespace {
 constexpr const char* kStateHeader = "xfconf";
 constexpr const char* kImage = "last-image";
 constexpr const char* kStyle = "image-style";
+// xfdesktop's image style that lays one picture across all monitors.
+constexpr int kSpanningScreens = 6;
 
 std::string Trimmed(const std::string& text)
 {
@@ -135,7 +139,9 @@ DesktopWallpaper::Values XfceDesktopWallpaper::Read()
 void XfceDesktopWallpaper::Write(const Values& values)
 {
     const bool empty = values.wallpaper.empty();
-    const int style = XfceImageStyle(empty, values.tileWallpaper == "1");
+    int style = XfceImageStyle(empty, values.tileWallpaper == "1");
+    if (style == 1 && SpansMonitors(values.wallpaper))
+        style = kSpanningScreens;
     const auto prefixes = TargetPrefixes(List());
     for (const auto& prefix : prefixes) {
         if (!empty) {
@@ -155,6 +161,15 @@ void XfceDesktopWallpaper::Write(const Values& values)
                                 shownImage.value_or("") + "\" with " + kStyle + " " +
                                 std::to_string(shownStyle));
     }
+}
+
+bool XfceDesktopWallpaper::SpansMonitors(const std::string& path) const
+{
+    if (m_pictures == nullptr || m_screen == nullptr)
+        return false;
+    const DesktopSize desktop = m_screen->CurrentDesktopSize();
+    return UsableMonitors(m_screen->CurrentMonitors(), desktop).size() > 1 &&
+           m_pictures->SizeOf(path) == desktop;
 }
 
 std::string XfceDesktopWallpaper::SaveState()

@@ -9,13 +9,22 @@
 namespace ondrix {
 
 class CommandRunner;
+class PictureFiles;
+class ScreenInfo;
 
 // The XFCE wallpaper through xfconf-query: "last-image" and "image-style" of every monitor and
-// workspace of the xfce4-desktop channel.
+// workspace of the xfce4-desktop channel. xfdesktop centres a picture on each monitor; one of
+// the desktop's size on several monitors (a stretched one, or one fitted to each monitor) is
+// shown spanning the screens instead, so that each monitor shows its own part. Without pictures
+// and screen every picture is centred.
 class XfceDesktopWallpaper final : public DesktopWallpaper
 {
 public:
-    explicit XfceDesktopWallpaper(CommandRunner& runner) : m_runner(runner) {}
+    explicit XfceDesktopWallpaper(CommandRunner& runner, PictureFiles* pictures = nullptr,
+                                  const ScreenInfo* screen = nullptr)
+        : m_runner(runner), m_pictures(pictures), m_screen(screen)
+    {
+    }
 
     Values Read() override;
     void Write(const Values& values) override;
@@ -32,7 +41,12 @@ private:
     // monitor, else monitor0/workspace0.
     std::vector<std::string> TargetPrefixes(const std::string& listing);
 
+    // Whether the picture at path is the desktop's size on several monitors.
+    bool SpansMonitors(const std::string& path) const;
+
     CommandRunner& m_runner;
+    PictureFiles* m_pictures;
+    const ScreenInfo* m_screen;
     bool m_checked = false;
 };
 
