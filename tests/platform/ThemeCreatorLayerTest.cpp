@@ -263,6 +263,21 @@ private slots:
         QVERIFY(page.find("<param name=\"quality\" value=\"low\">") != std::string::npos);
         QVERIFY(page.find("<embed src=\"movie-1.swf\" quality=\"low\"") != std::string::npos);
         QTRY_VERIFY_WITH_TIMEOUT(shows(), kWaitMs);
+
+        // Out of sight the preview is frozen, on another page or with the window hidden, and
+        // plays on when it is back.
+        using State = QWebEnginePage::LifecycleState;
+        QCOMPARE(player->Page()->lifecycleState(), State::Active);
+        m_window->SetActivePage(0);
+        QTRY_COMPARE_WITH_TIMEOUT(player->Page()->lifecycleState(), State::Frozen, kWaitMs);
+        m_window->SetActivePage(TfMain::PageCreator);
+        QCOMPARE(player->Page()->lifecycleState(), State::Active);
+        m_window->hide();
+        QTRY_COMPARE_WITH_TIMEOUT(player->Page()->lifecycleState(), State::Frozen, kWaitMs);
+        m_window->show();
+        QCOMPARE(player->Page()->lifecycleState(), State::Active);
+        QTRY_VERIFY_WITH_TIMEOUT(shows(), kWaitMs);
+        QCOMPARE(loaded.count(), 2); // not loaded again
     }
 };
 

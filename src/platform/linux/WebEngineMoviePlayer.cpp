@@ -5,6 +5,8 @@
 #include "ThemeScheme.h"
 #include "core/AtomicFile.h"
 
+#include <QTimer>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -201,6 +203,23 @@ void WebEngineMoviePlayer::ShowPage()
     url.setHost(QLatin1String(kThemeHost));
     url.setPath(QStringLiteral("/") + QString::fromStdString(pageName));
     m_view->load(url);
+}
+
+void WebEngineMoviePlayer::hideEvent(QHideEvent* event)
+{
+    MoviePlayer::hideEvent(event);
+    // Only a page out of sight can be frozen: after the view has taken its own hiding.
+    QTimer::singleShot(0, this, [this] {
+        if (ThemePage* page = Page(); page != nullptr && !isVisible())
+            page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    });
+}
+
+void WebEngineMoviePlayer::showEvent(QShowEvent* event)
+{
+    MoviePlayer::showEvent(event);
+    if (ThemePage* page = Page(); page != nullptr)
+        page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
 }
 
 void WebEngineMoviePlayer::EnsureView()

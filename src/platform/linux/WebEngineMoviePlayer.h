@@ -26,7 +26,8 @@ std::string PreviewPageText(const std::string& movieFileName, const std::string&
 // movie is copied into a folder of its own (below the theme work folder, emptied at exit)
 // beside a tiny page that embeds it; the theme scheme serves that folder alone, with the same
 // hostile-page rules as the live layer. The web view is made when the first movie is given;
-// it plays without sound and never takes the pointer or the keyboard.
+// it plays without sound and never takes the pointer or the keyboard. While it is out of
+// sight (another page, the window hidden) its page is frozen, so the movie costs nothing.
 class WebEngineMoviePlayer final : public MoviePlayer
 {
     Q_OBJECT
@@ -43,6 +44,10 @@ public:
     QWebEngineView* View() const { return m_view; }
     ThemePage* Page() const;
     const std::string& Quality() const { return m_quality; }
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 signals:
     // The preview page of the last movie or quality has loaded (ok: without failure).
