@@ -6,7 +6,6 @@
 #include "core/AtomicFile.h"
 
 #include <QTimer>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
