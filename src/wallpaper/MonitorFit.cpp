@@ -22,7 +22,7 @@ void CopyBlock(const Bitmap& source, int sourceX, int sourceY, int width, int he
                     source.Row(sourceY + row) + std::size_t(sourceX) * Bitmap::kBytesPerPixel, bytes);
 }
 
-// A picture of the full size that a centred or tiled picture keeps on the monitor.
+// Whether a centred or tiled picture of that size keeps it on the monitor.
 bool KeepsItsSize(PictureSize full, const MonitorRect& monitor)
 {
     return full.width <= monitor.width && full.height <= monitor.height;
