@@ -454,6 +454,10 @@ TEST(XfceDesktopWallpaper, APictureOfTheDesktopsSizeSpansSeveralMonitors)
     screen.SetMonitors({{0, 0, 3840, 1080}});
     xfce.Write({"/w.bmp", "0"});
     EXPECT_EQ(styles(), (std::vector<std::string>{"1", "1"}));
+    // One monitor that leaves part of the desktop uncovered: its part is in its place only spanned.
+    screen.SetMonitors({{0, 0, 1920, 1080}});
+    xfce.Write({"/w.bmp", "0"});
+    EXPECT_EQ(styles(), (std::vector<std::string>{"6", "6"}));
 }
 
 TEST(KdeDesktopWallpaper, WritesThroughGdbusAndChecksTheResult)

@@ -169,27 +169,27 @@ TEST_F(WlrootsPieces, APictureOfTheLayoutsSizeIsCutForEachOutput)
                {"name":"B","rect":{"x":-4,"y":10,"width":24,"height":12},"scale":1,"active":true},
                {"name":"C","rect":{"x":-4,"y":22,"width":24,"height":18},"scale":1.0,"active":true},
                {"name":"OFF","rect":{"x":500,"y":0,"width":10,"height":10},"scale":1,"active":false}])");
-    pictures.files["/w/wallpaper.bmp"] = CoordinatePicture(40, 30);
-    wlroots.Write({"/w/wallpaper.bmp", "0"});
+    pictures.files["/w/WorkDir/wallpaper.bmp"] = CoordinatePicture(40, 30);
+    wlroots.Write({"/w/WorkDir/wallpaper.bmp", "0"});
 
     EXPECT_EQ(runner.calls,
               (std::vector<Argv>{{"swaymsg", "-t", "get_outputs", "-r"},
-                                 {"swaymsg", "output", "A", "bg", "/w/wallpaper-1.bmp", "center"},
-                                 {"swaymsg", "output", "B", "bg", "/w/wallpaper-2.bmp", "center"},
-                                 {"swaymsg", "output", "C", "bg", "/w/wallpaper-3.bmp", "center"}}));
+                                 {"swaymsg", "output", "A", "bg", "/w/WorkDir/wallpaper-1.bmp", "center"},
+                                 {"swaymsg", "output", "B", "bg", "/w/WorkDir/wallpaper-2.bmp", "center"},
+                                 {"swaymsg", "output", "C", "bg", "/w/WorkDir/wallpaper-3.bmp", "center"}}));
     const auto at = [&](const std::string& file, int x, int y) {
         const BgrPixels& p = pictures.files.at(file);
         const std::uint8_t* px = &p.bgr[(std::size_t(y) * p.width + x) * 3];
         return std::vector<int>{px[0], px[1]};
     };
-    EXPECT_EQ(pictures.files.at("/w/wallpaper-1.bmp").width, 16);
-    EXPECT_EQ(pictures.files.at("/w/wallpaper-1.bmp").height, 30);
-    EXPECT_EQ(at("/w/wallpaper-1.bmp", 15, 29), (std::vector<int>{15, 29}));
-    EXPECT_EQ(at("/w/wallpaper-2.bmp", 0, 0), (std::vector<int>{16, 0}));
-    EXPECT_EQ(at("/w/wallpaper-2.bmp", 23, 11), (std::vector<int>{39, 11}));
-    EXPECT_EQ(at("/w/wallpaper-3.bmp", 0, 0), (std::vector<int>{16, 12}));
-    EXPECT_EQ(at("/w/wallpaper-3.bmp", 23, 17), (std::vector<int>{39, 29}));
-    EXPECT_EQ(wlroots.Read(), (DesktopWallpaper::Values{"/w/wallpaper.bmp", "0"}));
+    EXPECT_EQ(pictures.files.at("/w/WorkDir/wallpaper-1.bmp").width, 16);
+    EXPECT_EQ(pictures.files.at("/w/WorkDir/wallpaper-1.bmp").height, 30);
+    EXPECT_EQ(at("/w/WorkDir/wallpaper-1.bmp", 15, 29), (std::vector<int>{15, 29}));
+    EXPECT_EQ(at("/w/WorkDir/wallpaper-2.bmp", 0, 0), (std::vector<int>{16, 0}));
+    EXPECT_EQ(at("/w/WorkDir/wallpaper-2.bmp", 23, 11), (std::vector<int>{39, 11}));
+    EXPECT_EQ(at("/w/WorkDir/wallpaper-3.bmp", 0, 0), (std::vector<int>{16, 12}));
+    EXPECT_EQ(at("/w/WorkDir/wallpaper-3.bmp", 23, 17), (std::vector<int>{39, 29}));
+    EXPECT_EQ(wlroots.Read(), (DesktopWallpaper::Values{"/w/WorkDir/wallpaper.bmp", "0"}));
 
     // An output that refuses its piece is an error.
     runner.answers.clear();
@@ -200,14 +200,14 @@ TEST_F(WlrootsPieces, APictureOfTheLayoutsSizeIsCutForEachOutput)
                                  : CommandResult{0, R"([ { "success": false, "error": "no" } ])", ""};
         return true;
     };
-    EXPECT_THROW(wlroots.Write({"/w/wallpaper.bmp", "0"}), PlatformError);
+    EXPECT_THROW(wlroots.Write({"/w/WorkDir/wallpaper.bmp", "0"}), PlatformError);
 }
 
 TEST_F(WlrootsPieces, OtherwiseEveryOutputGetsTheWholePicture)
 {
     runner.installed = {"swaymsg"};
-    pictures.files["/w/wallpaper.bmp"] = CoordinatePicture(40, 30);
-    const Argv whole{"swaymsg", "output", "*", "bg", "/w/wallpaper.bmp", "center"};
+    pictures.files["/w/WorkDir/wallpaper.bmp"] = CoordinatePicture(40, 30);
+    const Argv whole{"swaymsg", "output", "*", "bg", "/w/WorkDir/wallpaper.bmp", "center"};
     const std::string pair =
         R"([{"name":"A","rect":{"x":0,"y":0,"width":20,"height":30},"scale":SCALE,"active":true},
                                  {"name":"NAME","rect":{"x":20,"y":0,"width":WIDTH,"height":30},"scale":1,"active":true}])";
@@ -228,7 +228,7 @@ TEST_F(WlrootsPieces, OtherwiseEveryOutputGetsTheWholePicture)
           std::string("not json")}) {
         runner.calls.clear();
         Answer(outputs);
-        wlroots.Write({"/w/wallpaper.bmp", "0"});
+        wlroots.Write({"/w/WorkDir/wallpaper.bmp", "0"});
         ASSERT_EQ(runner.calls.size(), 2u) << outputs;
         EXPECT_EQ(runner.calls[1], whole) << outputs;
     }
@@ -236,21 +236,24 @@ TEST_F(WlrootsPieces, OtherwiseEveryOutputGetsTheWholePicture)
 
     // A tiled picture and no picture are never cut; sway is not even asked.
     runner.calls.clear();
-    wlroots.Write({"/w/wallpaper.bmp", "1"});
+    wlroots.Write({"/w/WorkDir/wallpaper.bmp", "1"});
     wlroots.Write({"", "0"});
-    EXPECT_EQ(runner.calls, (std::vector<Argv>{{"swaymsg", "output", "*", "bg", "/w/wallpaper.bmp", "tile"},
-                                               {"swaymsg", "output", "*", "bg", "#000000", "solid_color"}}));
+    EXPECT_EQ(runner.calls,
+              (std::vector<Argv>{{"swaymsg", "output", "*", "bg", "/w/WorkDir/wallpaper.bmp", "tile"},
+                                 {"swaymsg", "output", "*", "bg", "#000000", "solid_color"}}));
 }
 
 // Pieces no output shows any more are removed; the work file and other files beside it stay.
 TEST_F(WlrootsPieces, PiecesNoLongerShownAreRemoved)
 {
     runner.installed = {"swaymsg"};
-    test::TempDir dir;
-    const std::string work = (dir.path() / "wallpaper.bmp").string();
-    const auto piece = [&](int n) { return dir.path() / ("wallpaper-" + std::to_string(n) + ".bmp"); };
+    test::TempDir root;
+    const std::filesystem::path dir = root.path() / "WorkDir";
+    std::filesystem::create_directory(dir);
+    const std::string work = (dir / "wallpaper.bmp").string();
+    const auto piece = [&](int n) { return dir / ("wallpaper-" + std::to_string(n) + ".bmp"); };
     pictures.Save(CoordinatePicture(40, 30), work);
-    std::ofstream{dir.path() / "wallpaper-9.bmp"}; // not one of ours
+    std::ofstream{dir / "wallpaper-9.bmp"}; // not one of ours
     const std::string three =
         R"([{"name":"A","rect":{"x":0,"y":0,"width":10,"height":30},"scale":1,"active":true},
                                   {"name":"B","rect":{"x":10,"y":0,"width":10,"height":30},"scale":1,"active":true},
@@ -278,7 +281,31 @@ TEST_F(WlrootsPieces, PiecesNoLongerShownAreRemoved)
     EXPECT_FALSE(std::filesystem::exists(piece(1)));
     EXPECT_FALSE(std::filesystem::exists(piece(3)));
     EXPECT_TRUE(std::filesystem::exists(work));
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / "wallpaper-9.bmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "wallpaper-9.bmp"));
+
+    // A write that fails half way still leaves no piece behind the next restore.
+    runner.handler = [three](const Argv& argv, CommandResult& answer) {
+        const bool list = argv[1] == "-t";
+        const bool refused = argv.size() > 2 && argv[2] == "B";
+        answer = list ? CommandResult{0, three, ""}
+                      : CommandResult{
+                            0, refused ? R"([ { "success": false } ])" : R"([ { "success": true } ])", ""};
+        return true;
+    };
+    EXPECT_THROW(wlroots.Write({work, "0"}), PlatformError);
+    EXPECT_TRUE(std::filesystem::exists(piece(2)));
+    wlroots.RestoreState(untouched);
+    EXPECT_FALSE(std::filesystem::exists(piece(1)));
+    EXPECT_FALSE(std::filesystem::exists(piece(2)));
+    EXPECT_FALSE(std::filesystem::exists(piece(3)));
+
+    // A picture outside the work folder is never cut: nothing is written beside it.
+    const std::string own = (root.path() / "own.bmp").string();
+    pictures.Save(CoordinatePicture(40, 30), own);
+    Answer(three);
+    wlroots.Write({own, "0"});
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "own-1.bmp"));
+    EXPECT_EQ(runner.calls.back(), (Argv{"swaymsg", "output", "*", "bg", own, "center"}));
 }
 
 } // namespace

@@ -202,16 +202,24 @@ void WebEngineMoviePlayer::ShowPage()
     url.setHost(QLatin1String(kThemeHost));
     url.setPath(QStringLiteral("/") + QString::fromStdString(pageName));
     m_view->load(url);
+    // A movie given while the page is out of sight waits until it is shown.
+    if (!isVisible())
+        FreezeWhileHidden();
 }
 
-void WebEngineMoviePlayer::hideEvent(QHideEvent* event)
+void WebEngineMoviePlayer::FreezeWhileHidden()
 {
-    MoviePlayer::hideEvent(event);
     // Only a page out of sight can be frozen: after the view has taken its own hiding.
     QTimer::singleShot(0, this, [this] {
         if (ThemePage* page = Page(); page != nullptr && !isVisible())
             page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
     });
+}
+
+void WebEngineMoviePlayer::hideEvent(QHideEvent* event)
+{
+    MoviePlayer::hideEvent(event);
+    FreezeWhileHidden();
 }
 
 void WebEngineMoviePlayer::showEvent(QShowEvent* event)

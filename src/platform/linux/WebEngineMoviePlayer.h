@@ -65,6 +65,7 @@ private:
     void EnsureView();
     void ClearPreviewFolder() const;
     void ShowPage();
+    void FreezeWhileHidden();
 
     std::filesystem::path m_playerRoot;
     std::filesystem::path m_previewFolder;

@@ -142,7 +142,8 @@ void WlrootsDesktopWallpaper::RunSwaymsg(const std::vector<std::string>& argv, c
 
 bool WlrootsDesktopWallpaper::WritePieces(const std::string& path)
 {
-    if (m_pictures == nullptr)
+    // Pieces are written only beside the program's own work picture, never beside another file.
+    if (m_pictures == nullptr || std::filesystem::path(path).parent_path().filename() != "WorkDir")
         return false;
     const auto listing = m_runner.Run({"swaymsg", "-t", "get_outputs", "-r"});
     if (listing.exitCode != 0)
@@ -186,6 +187,9 @@ bool WlrootsDesktopWallpaper::WritePieces(const std::string& path)
         for (std::size_t r = 0; r < std::size_t(piece.height); ++r)
             std::memcpy(piece.bgr.data() + r * row, picture.bgr.data() + (y + r) * stride + x * 3, row);
         const std::string file = PiecePath(path, i + 1);
+        // Known as ours from the moment it exists, so that a failure further on leaves none behind.
+        if (std::find(m_pieces.begin(), m_pieces.end(), file) == m_pieces.end())
+            m_pieces.push_back(file);
         m_pictures->Save(piece, file);
         pieces.emplace_back(output.name, file);
     }

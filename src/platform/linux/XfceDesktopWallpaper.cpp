@@ -168,8 +168,11 @@ bool XfceDesktopWallpaper::SpansMonitors(const std::string& path) const
     if (m_pictures == nullptr || m_screen == nullptr)
         return false;
     const DesktopSize desktop = m_screen->CurrentDesktopSize();
-    return UsableMonitors(m_screen->CurrentMonitors(), desktop).size() > 1 &&
-           m_pictures->SizeOf(path) == desktop;
+    // Several monitors, or one that leaves part of the desktop uncovered, as the fitting sees them.
+    const auto monitors = UsableMonitors(m_screen->CurrentMonitors(), desktop);
+    const bool wholeDesktop =
+        monitors.size() == 1 && monitors.front() == MonitorRect{0, 0, desktop.width, desktop.height};
+    return !monitors.empty() && !wholeDesktop && m_pictures->SizeOf(path) == desktop;
 }
 
 std::string XfceDesktopWallpaper::SaveState()

@@ -41,7 +41,8 @@ private:
     // monitor, else monitor0/workspace0.
     std::vector<std::string> TargetPrefixes(const std::string& listing);
 
-    // Whether the picture at path is the desktop's size on several monitors.
+    // Whether the picture at path is the desktop's size on several monitors (or on one that
+    // does not cover the desktop).
     bool SpansMonitors(const std::string& path) const;
 
     CommandRunner& m_runner;
