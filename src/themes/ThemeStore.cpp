@@ -175,7 +175,12 @@ std::optional<ThemeRow> ThemeStore::ImportThemePackage(const std::string& path) 
         return RowFor(inPlace, legacy ? 0 : info.Style, info.Name);
     }
 
-    const std::string dest = m_env.StoreFolder() + "/" + StoreNameOf(name);
+    // A name that is not ".ond" becomes one unless the store holds a package of that name:
+    // that package stays, and the copy keeps its own name.
+    std::string dest = m_env.StoreFolder() + "/" + StoreNameOf(name);
+    std::error_code ec;
+    if (!HasOndExtension(name) && fs::symlink_status(dest, ec).type() != fs::file_type::not_found)
+        dest = m_env.StoreFolder() + "/" + name;
     const std::string temp = CopyBeside(path, dest);
     if (legacy) {
         bool converted = false;
@@ -293,9 +298,12 @@ ThemeStore::RemoveResult ThemeStore::RemovePackages(const std::vector<std::strin
     RemoveResult result;
     for (const std::string& path : paths) {
         try {
-            if (toRecycleFolder)
+            // A package deleted outside the program is gone already: its row goes too.
+            std::error_code ec;
+            const bool gone = fs::symlink_status(path, ec).type() == fs::file_type::not_found;
+            if (!gone && toRecycleFolder)
                 RecyclePackage(path);
-            else
+            else if (!gone)
                 DeletePackage(path);
             result.Removed.push_back(path);
             if (!cadvTheme.empty() && path == cadvTheme) {

@@ -49,9 +49,10 @@ struct ThemeReport
 std::string ThemeReportText(const ThemeReport& report, const ThemeReportLabels& labels,
                             const std::function<std::string(std::int32_t)>& styleName);
 
-// Deletes everything below folder and keeps the folder: plain folders (not hidden, not
-// links, writable) are emptied and removed, files and links are deleted; failures are
-// ignored, and folders of any other kind stay.
+// Deletes everything below folder and keeps the folder: sub-folders of every kind (hidden
+// and read-only ones too, which are made writable first) are emptied and removed, files and
+// links are deleted, never followed; failures are ignored. It empties the program's own work
+// folder, whose every entry is the program's.
 void ClearFolder(const std::string& folder);
 
 // "name.ond" for a name ending in ".ond" in any letter case; otherwise the name with its
@@ -70,8 +71,9 @@ public:
     // theme package or a legacy package cannot be converted. A package from elsewhere is
     // copied in under StoreNameOf its name, replacing a store file of that name; a legacy
     // one is converted on the store's side, never in the folder it came from, and the store
-    // file is replaced only once the copy is complete. Throws FileError or ArchiveError when
-    // the package cannot be read or copied.
+    // file is replaced only once the copy is complete. A name that is not ".ond" while the
+    // store holds a package of the ".ond" name keeps its own name, so that package stays. Throws FileError or
+    // ArchiveError when the package cannot be read or copied.
     std::optional<ThemeRow> ImportThemePackage(const std::string& path) const;
 
     // Imports the packages of a folder tree, sub-folders first ("Recycled", hidden folders
@@ -93,9 +95,10 @@ public:
     // Deletes the package for good; a file already gone is no error.
     void DeletePackage(const std::string& path) const;
 
-    // Recycles (or deletes) the packages one after the other; once the current theme
-    // (cadvTheme) is gone, cadvTheme is cleared and currentRemoved called. Returns the paths
-    // that are gone; the others stay in the store, with their errors.
+    // Recycles (or deletes) the packages one after the other; a package that is gone already
+    // (deleted outside the program) counts as removed. Once the current theme (cadvTheme) is
+    // gone, cadvTheme is cleared and currentRemoved called. Returns the paths that are gone;
+    // the others stay in the store, with their errors.
     struct RemoveResult
     {
         std::vector<std::string> Removed;

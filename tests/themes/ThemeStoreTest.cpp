@@ -79,6 +79,24 @@ TEST_F(ThemeStoreTest, ImportCopiesIntoTheStoreUnderAnOndName)
     EXPECT_EQ(m_store.ImportThemePackage(m_app.Store("Sky.ond"))->Image, 5);
 }
 
+TEST_F(ThemeStoreTest, AZipWhoseOndNameIsTakenKeepsItsNameAndTheStorePackageStays)
+{
+    Current(m_app.Store("Sky.ond"), "Another sky");
+    const std::string before = test::ReadFileBytes(m_app.Store("Sky.ond"));
+    const auto row = m_store.ImportThemePackage(Current(m_app.dir.path() / "Downloads" / "Sky.zip", "Sky"));
+    ASSERT_TRUE(row);
+    EXPECT_EQ(test::ReadFileBytes(m_app.Store("Sky.ond")), before);
+    // The row names the copy, which is the imported theme.
+    EXPECT_EQ(row->Path, m_app.Store("Sky.zip"));
+    EXPECT_EQ(row->Caption, "Sky");
+    EXPECT_EQ(test::ReadRawZip(m_app.Store("Sky.zip")).at("index.htm"), "<html>Sky");
+    // The same again replaces that copy, as a store file of the same name is replaced.
+    Current(m_app.dir.path() / "Downloads" / "Sky.zip", "Sky 2");
+    EXPECT_EQ(m_store.ImportThemePackage((m_app.dir.path() / "Downloads" / "Sky.zip").string())->Caption,
+              "Sky 2");
+    EXPECT_EQ(StoreNames(), (Names{"Recycled", "Sky.ond", "Sky.zip", "WorkDir"}));
+}
+
 TEST_F(ThemeStoreTest, NonThemesAreNotListedAndNothingIsCopied)
 {
     test::WriteRawZip(m_app.dir.path() / "plain.zip", {{"a.txt", "a"}});
@@ -201,6 +219,23 @@ TEST_F(ThemeStoreTest, RemovingTheCurrentThemeClearsItAndSwitchesOff)
     EXPECT_NO_THROW(m_store.DeletePackage(m_app.Recycled("a.ond")));
 }
 
+TEST_F(ThemeStoreTest, APackageDeletedOutsideTheProgramIsRemovedAsAnyOther)
+{
+    for (const bool toRecycleFolder : {true, false}) {
+        SCOPED_TRACE(toRecycleFolder ? "recycle" : "delete");
+        const std::string x = Current(m_app.Store("x.ond"), "X");
+        fs::remove(x);
+        std::string current = x;
+        int switchedOff = 0;
+        const auto result = m_store.RemovePackages({x}, toRecycleFolder, current, [&] { ++switchedOff; });
+        EXPECT_EQ(result.Removed, Names{x});
+        EXPECT_EQ(result.Errors, Names{});
+        EXPECT_EQ(current, "");
+        EXPECT_EQ(switchedOff, 1);
+    }
+    EXPECT_EQ(RecycledNames(), Names{});
+}
+
 TEST_F(ThemeStoreTest, ClearFolderEmptiesTheWorkFolderAndKeepsIt)
 {
     m_app.dir.Write("advThemes_/WorkDir/1/theme.cfg", "x");
@@ -215,16 +250,6 @@ TEST_F(ThemeStoreTest, ClearFolderEmptiesTheWorkFolderAndKeepsIt)
     EXPECT_EQ(test::ThemeAppDir::Names(m_app.Work()), Names{});
     EXPECT_TRUE(fs::is_directory(m_app.Work()));
     EXPECT_TRUE(fs::exists(m_app.dir.path() / "outside" / "precious.txt"));
-}
-
-TEST_F(ThemeStoreTest, LongPathsAreUsedWhole)
-{
-    const fs::path deep =
-        m_app.dir.path() / std::string(60, 'd') / std::string(60, 'e') / "long theme name.ond";
-    ASSERT_GT(deep.string().size(), 99u);
-    const auto row = m_store.ImportThemePackage(Current(deep, "Long"));
-    ASSERT_TRUE(row);
-    EXPECT_EQ(row->Path, m_app.Store("long theme name.ond"));
 }
 
 TEST_F(ThemeStoreTest, ReportOfAPackage)
