@@ -30,4 +30,11 @@ file(REMOVE_RECURSE "${DEST}")
 file(MAKE_DIRECTORY "${DEST}")
 file(COPY "${package}/ruffle.js" ${cores} ${modules} "${package}/LICENSE_MIT" "${package}/LICENSE_APACHE"
      DESTINATION "${DEST}")
+# The program's probe looks for every file named here: the player runs only when all are there.
+set(manifest "ruffle.js\n")
+foreach(file IN LISTS cores modules)
+    get_filename_component(name "${file}" NAME)
+    string(APPEND manifest "${name}\n")
+endforeach()
+file(WRITE "${DEST}/player-files" "${manifest}")
 file(TOUCH "${STAMP}")

@@ -15,21 +15,22 @@ public:
     virtual bool FlashRegistered() const = 0;
 };
 
-// The player files the Flash probe looks for in the application folder, relative to it.
-inline const std::vector<std::string>& DefaultPlayerFiles()
-{
-    static const std::vector<std::string> files{"ruffle/ruffle.js"};
-    return files;
-}
+// The build lists the player's files, one file name a line, in this file of the application
+// folder; the player needs every one of them (its script, its core chunks, its WebAssembly).
+inline constexpr const char* kPlayerManifest = "ruffle/player-files";
+
+// The files the player needs, relative to the application folder: the manifest's names below
+// its folder. Empty when the manifest cannot be read, names anything but a plain file name,
+// or lacks the script "ruffle.js", a core chunk ("core.*.js") or a ".wasm" module.
+std::vector<std::string> PlayerFilesOf(const std::string& appDir);
 
 // The layer is there when the chosen theme layer backend can run (the caller knows); the
-// player is there when every one of the named files is a regular file in the application
-// folder (looked up at each question, so a player installed later counts).
+// player is there when every file it needs is a regular file in the application folder
+// (looked up at each question, so a player installed later counts).
 class AppFolderComponentProbes final : public ComponentProbes
 {
 public:
-    AppFolderComponentProbes(bool layerCanRun, std::string appDir,
-                             std::vector<std::string> playerFiles = DefaultPlayerFiles());
+    AppFolderComponentProbes(bool layerCanRun, std::string appDir);
 
     bool ActiveDesktopRegistered() const override { return m_layerCanRun; }
     bool FlashRegistered() const override;
@@ -37,7 +38,6 @@ public:
 private:
     bool m_layerCanRun;
     std::string m_appDir;
-    std::vector<std::string> m_playerFiles;
 };
 
 } // namespace ondrix
