@@ -1,9 +1,9 @@
 #include "app/AppFolders.h"
 #include "app/CommandLine.h"
-#include "app/StartupShortcut.h"
 #include "app/options.h"
 #include "core/AtomicFile.h"
 #include "core/IniFile.h"
+#include "language/language.h"
 #include "platform/Clock.h"
 #include "platform/CommandRunner.h"
 #include "platform/ComponentProbes.h"
@@ -245,9 +245,9 @@ int main(int argc, char** argv)
         [](const std::string& text, const std::string& caption) {
             Dialogs::ShowError(nullptr, QString::fromStdString(text), QString::fromStdString(caption));
         },
-        [&mainWindow] {
-            return mainWindow ? mainWindow->Language().Text(Txt::HELPFILE_filename) : std::string();
-        });
+        // Read from the chosen language file itself: the start-up change runs while the main
+        // window is still being made.
+        [&options] { return TLanguage(options.LanguageFileName).Text(Txt::HELPFILE_filename); });
 
     WallpaperSetter wallpaperSetter(options, agent, *desktop);
     wallpaperSetter.disableActiveDesktop = [&activeDesktop] { activeDesktop.DisableActiveDesktop(); };
@@ -266,12 +266,8 @@ int main(int argc, char** argv)
     XdgAutostart autostart(
         XdgAutostart::DefaultEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
-    window.onCommit = [&] {
-        applyLayerOptions();
-        if (!SyncStartupShortcut(options, autostart, executable))
-            std::fprintf(stderr, "Ondrix: the autostart entry %s could not be updated\n",
-                         autostart.EntryPath().c_str());
-    };
+    window.SetAutostart(&autostart, executable);
+    window.onCommit = applyLayerOptions;
     window.CreateAboutWindow();
     // The creation page previews movies with the live themes' player where its files are
     // there; its web view is made only when a first movie is chosen.

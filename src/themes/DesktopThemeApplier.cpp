@@ -5,6 +5,8 @@
 #include "platform/ComponentProbes.h"
 #include "platform/Shell.h"
 
+#include <utility>
+
 namespace ondrix {
 
 DesktopThemeApplier::DesktopThemeApplier(ThemeEnvironment env, ActiveDesktop& layer,
@@ -18,6 +20,8 @@ DesktopThemeApplier::DesktopThemeApplier(ThemeEnvironment env, ActiveDesktop& la
 void DesktopThemeApplier::ApplyTheme(const std::string& packagePath)
 {
     if (!m_probes.ActiveDesktopRegistered() || !m_probes.FlashRegistered()) {
+        if (std::exchange(m_missingComponentShown, true))
+            return;
         if (m_showError)
             m_showError(kMissingComponentText, kMissingComponentCaption);
         std::string help = m_helpFileName ? m_helpFileName() : std::string();

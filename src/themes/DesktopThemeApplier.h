@@ -20,9 +20,10 @@ inline constexpr const char* kHelpNotFoundCaption = "Ondrix 2.00";
 
 // Theme application over the platform's theme layer. ApplyTheme asks the two component
 // probes first; when one answers no it shows the missing-component message, opens the help
-// file (and says so when it is not found) and changes nothing. Otherwise it unpacks the
-// package into a new work folder and shows its start page. A package that is missing or
-// cannot be read throws before anything is unpacked.
+// file (and says so when it is not found) and changes nothing. The message and the help come
+// once, not at every tick of the theme timer: again only after UserAskedForTheme. Otherwise
+// it unpacks the package into a new work folder and shows its start page. A package that is
+// missing or cannot be read throws before anything is unpacked.
 class DesktopThemeApplier final : public ThemeApplier
 {
 public:
@@ -36,6 +37,7 @@ public:
 
     void ApplyTheme(const std::string& packagePath) override;
     void DisableActiveDesktop() override;
+    void UserAskedForTheme() override { m_missingComponentShown = false; }
 
     // The start page shown by the last ApplyTheme; empty before.
     const std::string& LastStartPage() const { return m_lastStartPage; }
@@ -48,6 +50,7 @@ private:
     MessageBox m_showError;
     std::function<std::string()> m_helpFileName;
     std::string m_lastStartPage;
+    bool m_missingComponentShown = false;
 };
 
 } // namespace ondrix

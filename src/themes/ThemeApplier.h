@@ -13,6 +13,9 @@ public:
     virtual ~ThemeApplier() = default;
     virtual void ApplyTheme(const std::string& packagePath) = 0;
     virtual void DisableActiveDesktop() = 0;
+    // The user has asked for a theme by hand (switched changing on, applied a theme): a
+    // message that a timer's change would not repeat is shown again.
+    virtual void UserAskedForTheme() {}
 };
 
 // Theme application that does nothing, for programs and tests without themes.

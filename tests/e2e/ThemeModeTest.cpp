@@ -96,5 +96,37 @@ TEST(ThemeMode, EachStartShowsTheNextThemeAndExitSwitchesTheLayerOff)
     EXPECT_EQ(converted.Name, "Starlight");
 }
 
+// The player's script is missing, so a theme cannot be shown: the start-up change says so
+// and opens the help file of the language, which is found although the main window is still
+// being made then.
+TEST(ThemeMode, AMissingPlayerAtStartOpensTheLanguagesHelpFile)
+{
+    AppSandbox sandbox;
+    const fs::path store = sandbox.appDir() / "advThemes_";
+    fs::remove(sandbox.appDir() / "ruffle" / "ruffle.js");
+    ASSERT_TRUE(fs::exists(sandbox.appDir() / "Help" / "index.html"));
+    fs::create_directories(sandbox.registryFile().parent_path());
+    {
+        RegFileRegistry registry(sandbox.registryFile().string());
+        for (const auto& [name, value] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
+                 {"state", 0}, {"Enabled", 1}, {"firstrun", 1}, {"ShowAboutWindow", 0}, {"advChType", 0}})
+            registry.WriteDword(Hive::LocalMachine, kOptions, name, value);
+        registry.WriteString(Hive::LocalMachine, kOptions, "cadvTheme", (store / "Aurora.ond").string());
+    }
+    const AppSandbox::Output output{sandbox.root() / "out", sandbox.root() / "err"};
+    const pid_t pid = sandbox.Start({}, output);
+    // The missing-component box waits for a click; the termination closes it, and the help
+    // file follows.
+    WaitUntil([] { return false; }, 2s);
+    ::kill(pid, SIGTERM);
+    const AppSandbox::Run run = sandbox.Finish(pid, output, 30s);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("Help file not found"), std::string::npos) << run.err;
+    // The offscreen platform has no opener; it names the document it was asked to open.
+    EXPECT_NE(run.err.find("file://" + (sandbox.appDir() / "Help" / "index.html").string()),
+              std::string::npos)
+        << run.err;
+}
+
 } // namespace
 } // namespace ondrix::test

@@ -94,6 +94,12 @@ TEST_F(ThemeApplierTest, AMissingComponentShowsTheMessageAndTheHelpFile)
     m_applier.ApplyTheme(package);
     EXPECT_EQ(m_messages, (Names{"Ondrix 2.00 Error: Error: ActiveDesktop or ShockWave ActiveX not found."}));
     EXPECT_EQ(m_shell.opened, (Names{m_app.dir.str() + "/Help/index.html"}));
+    // The timer's next changes say nothing more; the user's next request does.
+    m_applier.ApplyTheme(package);
+    m_applier.ApplyTheme(package);
+    EXPECT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_shell.opened.size(), 1u);
+    m_applier.UserAskedForTheme();
 
     // A language without a help file: AppDir + "nofile", which is not found.
     m_probes.flash = true;
@@ -150,21 +156,56 @@ TEST(FileActiveDesktop, RecordsTheLayerInTheRegistry)
     EXPECT_EQ(registry.ReadString(Hive::CurrentUser, kKey, "Wallpaper"), "/p/ondrix.htm");
 }
 
-TEST(AppFolderComponentProbes, FlashNeedsEveryPlayerFile)
+// The build's own player folder, its files linked into a new application folder: the probe
+// answers yes, and no as soon as any one file it lists is missing.
+TEST(AppFolderComponentProbes, FlashNeedsEveryFileOfTheBuildsPlayer)
+{
+    const fs::path built = fs::path(ONDRIX_APP_DIR) / "ruffle";
+    if (!fs::exists(built / "player-files"))
+        GTEST_SKIP() << "built without the player (-DONDRIX_PLAYER=OFF)";
+    test::TempDir dir;
+    fs::create_directories(dir.path() / "ruffle");
+    for (const auto& entry : fs::directory_iterator(built))
+        fs::create_symlink(entry.path(), dir.path() / "ruffle" / entry.path().filename());
+    const AppFolderComponentProbes probes(true, dir.str());
+    EXPECT_TRUE(probes.ActiveDesktopRegistered());
+    ASSERT_TRUE(probes.FlashRegistered());
+
+    const std::vector<std::string> files = PlayerFilesOf(dir.str());
+    int modules = 0;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        modules += file.ends_with(".wasm");
+        const fs::path path = dir.path() / file;
+        const fs::path aside = path.string() + ".aside";
+        fs::rename(path, aside);
+        EXPECT_FALSE(probes.FlashRegistered());
+        fs::rename(aside, path);
+    }
+    EXPECT_GE(modules, 1);
+    EXPECT_TRUE(probes.FlashRegistered());
+    EXPECT_FALSE(AppFolderComponentProbes(false, dir.str()).ActiveDesktopRegistered());
+}
+
+TEST(AppFolderComponentProbes, AManifestThatIsNotTheBuildsNamesNoPlayer)
 {
     test::TempDir dir;
-    const AppFolderComponentProbes probes(true, dir.str(), {"ruffle/ruffle.js", "ruffle/core.wasm"});
-    EXPECT_TRUE(probes.ActiveDesktopRegistered());
-    EXPECT_FALSE(probes.FlashRegistered());
     dir.Write("ruffle/ruffle.js", "js");
-    EXPECT_FALSE(probes.FlashRegistered());
-    fs::create_directories(dir.path() / "ruffle" / "core.wasm");
-    EXPECT_FALSE(probes.FlashRegistered()); // a folder is no player file
-    fs::remove(dir.path() / "ruffle" / "core.wasm");
-    dir.Write("ruffle/core.wasm", "wasm");
+    dir.Write("ruffle/core.ruffle.1.js", "core");
+    dir.Write("ruffle/1.wasm", "wasm");
+    const AppFolderComponentProbes probes(true, dir.str());
+    EXPECT_FALSE(probes.FlashRegistered()); // no manifest
+    dir.Write("ruffle/player-files", "ruffle.js\r\ncore.ruffle.1.js\r\n1.wasm\r\n");
     EXPECT_TRUE(probes.FlashRegistered());
-    EXPECT_FALSE(AppFolderComponentProbes(false, dir.str(), {"ruffle/ruffle.js"}).ActiveDesktopRegistered());
-    EXPECT_FALSE(AppFolderComponentProbes(true, dir.str(), {}).FlashRegistered());
+    for (const char* manifest : {"ruffle.js\ncore.ruffle.1.js\n", "ruffle.js\n1.wasm\n",
+                                 "ruffle.js\ncore.ruffle.1.js\n../1.wasm\n", "core.ruffle.1.js\n1.wasm\n"}) {
+        SCOPED_TRACE(manifest);
+        dir.Write("ruffle/player-files", manifest);
+        EXPECT_FALSE(probes.FlashRegistered());
+    }
+    fs::remove(dir.path() / "ruffle" / "player-files");
+    fs::create_directory(dir.path() / "ruffle" / "player-files");
+    EXPECT_FALSE(probes.FlashRegistered());
 }
 
 } // namespace
