@@ -162,6 +162,7 @@ void ChangeScheduler::Timer4Timer()
 
 void ChangeScheduler::tbbOnOffClick()
 {
+    m_activeDesktop.UserAskedForTheme();
     Change([this] {
         SetEnabled(!m_options.Enabled);
         if (!m_options.Enabled) {
@@ -186,6 +187,7 @@ void ChangeScheduler::tbbONOFFPM2Click()
 
 void ChangeScheduler::tbbONOFFPM00Click()
 {
+    m_activeDesktop.UserAskedForTheme();
     Change([this] {
         if (m_options.state == 1) {
             m_options.state = 0;
@@ -194,6 +196,35 @@ void ChangeScheduler::tbbONOFFPM00Click()
         SetEnabled(true);
         if (!m_options.cadvTheme.empty())
             m_activeDesktop.ApplyTheme(m_options.cadvTheme);
+    });
+}
+
+void ChangeScheduler::ApplyThemeByHand(const std::string& previousTheme)
+{
+    m_activeDesktop.UserAskedForTheme();
+    Change([this, &previousTheme] {
+        const std::uint8_t state = m_options.state;
+        const bool enabled = m_options.Enabled;
+        if (m_options.state == 1) {
+            m_options.state = 0;
+            emit modeChanged(false);
+        }
+        SetEnabled(true);
+        try {
+            m_activeDesktop.ApplyTheme(m_options.cadvTheme);
+        } catch (const std::exception& error) {
+            // A theme that could not be shown does not become the current one; the program
+            // stays as it was.
+            m_options.cadvTheme = previousTheme;
+            if (m_options.state != state) {
+                m_options.state = state;
+                emit modeChanged(state != 0);
+            }
+            if (!enabled)
+                SetEnabled(false);
+            throw std::runtime_error(std::string(error.what()) +
+                                     "\n\nThe theme was not applied; the current theme stays as it was.");
+        }
     });
 }
 
@@ -211,6 +242,7 @@ void ChangeScheduler::tbbONOFFPM01Click()
 
 void ChangeScheduler::tbbChStateClick()
 {
+    m_activeDesktop.UserAskedForTheme();
     Change([this] {
         m_options.state = m_options.state == 0 ? 1 : static_cast<std::uint8_t>(m_options.state - 1);
         emit modeSwitchedByButton(m_options.state);

@@ -61,7 +61,12 @@ public:
     void tbbONOFFPM2Click();  // off
     void tbbONOFFPM00Click(); // on, theme mode
     void tbbONOFFPM01Click(); // on, picture mode
-    void tbbChStateClick();   // other mode
+    // The user chose cadvTheme by hand (the themes page's apply, a package opened from the
+    // command line): on in theme mode, as tbbONOFFPM00Click. When the theme cannot be shown
+    // (a package whose unpacking is refused, say) cadvTheme goes back to previousTheme, the
+    // mode and the switch stay as they were, and the error says that it was not applied.
+    void ApplyThemeByHand(const std::string& previousTheme);
+    void tbbChStateClick(); // other mode
 
     // A change now, asked for from outside (the command line): the work of the change
     // timer of the mode, whatever the change type. Refused while changing is off and when

@@ -120,9 +120,11 @@ void ThemesPage::padvbApplayClick()
     const auto path = SelectedPackage();
     if (!path)
         return;
+    const QByteArray previous = QByteArray::fromStdString(m_options.cadvTheme);
     m_options.cadvTheme = *path;
     emit applyRequested(ToQ(m_language->Text(Txt::STATUS_BAR_msg3)) + QStringLiteral(": ") +
-                        ToQ(StoreDisplayPath(FileNamePart(*path))));
+                            ToQ(StoreDisplayPath(FileNamePart(*path))),
+                        previous);
 }
 
 void ThemesPage::padvbCreateClick()

@@ -90,8 +90,9 @@ public:
 
 signals:
     // cadvTheme has been set; the main window switches changes on in theme mode while the
-    // status bar shows the text.
-    void applyRequested(const QString& statusText);
+    // status bar shows the text. previousTheme (bytes of a path) is the current theme before,
+    // which stays current when the chosen one cannot be shown.
+    void applyRequested(const QString& statusText, const QByteArray& previousTheme);
     void createRequested();
     void reportReady(const QString& themeName, const QString& text);
     void statusText(const QString& text);

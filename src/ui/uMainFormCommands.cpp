@@ -143,8 +143,9 @@ void TfMain::ApplyThemeFile(const std::string& path)
         throw std::runtime_error("The theme \"" + row->Caption +
                                  "\" was taken into the store, but themes cannot be shown here: a component "
                                  "they need is missing.");
+    const std::string previous = m_options.cadvTheme;
     m_options.cadvTheme = row->Path;
-    tbbONOFFPM00Click();
+    m_scheduler->ApplyThemeByHand(previous);
 }
 
 // As showing an entry of a list: the picture becomes the current one and is shown in picture

@@ -8,6 +8,7 @@
 #include "platform/Shell.h"
 #include "platform/linux/SingleInstance.h"
 #include "themes/ThemeApplier.h"
+#include "themes/ZipArchive.h"
 #include "ui/Dialogs.h"
 #include "ui/MainToolBar.h"
 #include "ui/uMainForm.h"
@@ -56,9 +57,17 @@ public:
 class RecordingActiveDesktop final : public ThemeApplier
 {
 public:
-    void ApplyTheme(const std::string& packagePath) override { calls.push_back("apply " + packagePath); }
+    void ApplyTheme(const std::string& packagePath) override
+    {
+        if (packagePath == refused)
+            throw ArchiveError("\"" + packagePath + "\" unpacks to more than the limit.");
+        calls.push_back("apply " + packagePath);
+    }
     void DisableActiveDesktop() override { calls.push_back("off"); }
+    void UserAskedForTheme() override { ++asked; }
     std::vector<std::string> calls;
+    std::string refused; // a package whose unpacking is refused
+    int asked = 0;
 };
 
 class NoShell final : public Shell
@@ -316,6 +325,39 @@ private slots:
         m_options.Enabled = false;
         m_scheduler->Timer3Timer();
         QCOMPARE(ThemeCalls(), (std::vector<std::string>{"apply /t/a.ond", "apply /t/a.ond"}));
+    }
+
+    // A theme chosen by hand that cannot be shown leaves the current theme, the mode and the
+    // switch as they were, and says so; the timer's changes never count as a request by hand.
+    void aRefusedThemeDoesNotBecomeCurrent()
+    {
+        m_options.state = 1;
+        m_options.Enabled = false;
+        m_options.advChType = 2;
+        m_active.refused = "/t/bomb.ond";
+        m_options.cadvTheme = "/t/bomb.ond";
+        m_scheduler->ApplyThemeByHand("/t/a.ond");
+        QCOMPARE(m_options.cadvTheme, std::string("/t/a.ond"));
+        QCOMPARE(m_options.state, std::uint8_t{1});
+        QVERIFY(!m_options.Enabled);
+        QCOMPARE(Dialogs::RecordedMessages().size(), 1);
+        QVERIFY(Dialogs::RecordedMessages().first().contains(QStringLiteral("bomb.ond")));
+        QVERIFY(Dialogs::RecordedMessages().first().contains(QStringLiteral("The theme was not applied")));
+        QVERIFY(ThemeCalls().empty());
+
+        m_options.cadvTheme = "/t/b.ond";
+        m_scheduler->ApplyThemeByHand("/t/a.ond");
+        QCOMPARE(m_options.cadvTheme, std::string("/t/b.ond"));
+        QCOMPARE(m_options.state, std::uint8_t{0});
+        QVERIFY(m_options.Enabled);
+        QCOMPARE(ThemeCalls(), std::vector<std::string>{"apply /t/b.ond"});
+        QCOMPARE(m_active.asked, 2);
+        m_scheduler->Timer3Timer();
+        m_scheduler->StartupChange();
+        QCOMPARE(m_active.asked, 2);
+        m_scheduler->tbbOnOffClick();
+        m_scheduler->tbbOnOffClick();
+        QCOMPARE(m_active.asked, 4);
     }
 
     void unreadablePictureIsReportedAndStaysCurrent()
