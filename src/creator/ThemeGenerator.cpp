@@ -146,18 +146,23 @@ ChosenFile ReadChosenFile(const std::string& path, const ChosenKind& kind, std::
     return file;
 }
 
-// WorkDir/<tick - 100>/Files, made level by level; the store itself is never made up.
+// WorkDir/<tick - 100>/Files, made level by level; the store itself is never made up. A
+// work folder that is a link to a folder is that folder, as it is where themes are unpacked.
 std::string MakeBuildFolder(const ThemeEnvironment& env)
 {
     const std::uint32_t n = env.Tick() - 100u;
     const fs::path work = env.WorkFolder();
     const fs::path files = work / std::to_string(n) / "Files";
     for (const fs::path& folder : {work, work / std::to_string(n), files}) {
+        // Below the work folder only folders of our own making count.
+        const auto isFolder = [&folder, &work](std::error_code& ec) {
+            return fs::is_directory(folder == work ? fs::status(folder, ec) : fs::symlink_status(folder, ec));
+        };
         std::error_code ec;
-        if (fs::is_directory(fs::symlink_status(folder, ec)))
+        if (isFolder(ec))
             continue;
         fs::create_directory(folder, ec);
-        if (ec || !fs::is_directory(fs::symlink_status(folder, ec)))
+        if (ec || !isFolder(ec))
             throw FileError("Cannot make the build folder \"" + folder.string() +
                             "\"; does the folder advThemes_ exist and may it be written?");
     }
@@ -296,6 +301,12 @@ std::string GenerateTheme(const ThemeEnvironment& env, const ThemeDesign& design
                                  "The theme name \"" + design.Name +
                                      "\" cannot be a file name; leave out / \\ : * ? \" < > | and a "
                                      "leading dot.");
+    std::string themeCfg = NewThemeCfgText(design.Name, design.Author, design.Description);
+    // The store refuses to read a bigger description; such a package could never be listed.
+    if (themeCfg.size() > kMaxThemeCfgBytes)
+        throw ThemeCreationError(Reason::TextTooLong,
+                                 "The theme's name, author and description are longer than a "
+                                 "theme can hold (1 MiB in all).");
     const std::string files = MakeBuildFolder(env);
     const std::uint64_t budget = env.limits.maxTotalBytes;
 
@@ -331,12 +342,6 @@ std::string GenerateTheme(const ThemeEnvironment& env, const ThemeDesign& design
 
     std::vector<ZipMember> members;
     members.push_back({"index.htm", page});
-    std::string themeCfg = NewThemeCfgText(design.Name, design.Author, design.Description);
-    // The store refuses to read a bigger description; such a package could never be listed.
-    if (themeCfg.size() > kMaxThemeCfgBytes)
-        throw ThemeCreationError(Reason::TooLarge,
-                                 "The theme's name, author and description are longer than a "
-                                 "theme can hold (1 MiB in all).");
     members.push_back({"theme.cfg", std::move(themeCfg)});
     members.push_back({movie.name, std::move(movie.bytes)});
     if (picture)

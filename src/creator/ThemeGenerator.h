@@ -60,6 +60,7 @@ public:
                        // one of the page's files, the other file's name, or a name the page
                        // cannot quote
         TooLarge,      // the movie and picture are larger than a package may unpack to
+        TextTooLong,   // the name, author and description are more than "theme.cfg" may hold
     };
 
     ThemeCreationError(Reason reason, const std::string& detail);

@@ -11,6 +11,7 @@
 #include "wallpaper/JpegCodec.h"
 #include "wallpaper/ResolutionAgent.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFile>
@@ -22,12 +23,14 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cmath>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace ondrix {
@@ -59,7 +62,12 @@ constexpr ExtraText kErrorTexts[] = {
                   "taken by the theme's own files or by the other file, or holds characters the theme "
                   "page cannot use. Rename the file and try again."},
     {"toolarge", "The movie and the picture are too large for a theme package."},
+    {"texttoolong", "The theme's name, author and description are too long: a theme holds at most 1 MiB "
+                    "of them."},
 };
+constexpr ExtraText kPreviewTooLarge{"previewtoolarge",
+                                     "This movie is larger than 64 MiB and is not previewed here; the theme "
+                                     "is made with it all the same."};
 constexpr ExtraText kPlayerNote{"noplayer", "No movie player is installed: the movie is not previewed here."};
 constexpr const char* kExtraSection = "THEME_CREATION";
 
@@ -229,6 +237,8 @@ CreatorPage::CreatorPage(TOptions& options, TRAgent& agent, const ThemeStore* st
     // complete (Enter, leaving the field, or a choice in the dialog), not at every keystroke.
     connect(m_foeffile, &QLineEdit::textChanged, this, [this] { Guard([this] { foeffileChange(); }); });
     connect(m_edname, &QLineEdit::textChanged, this, [this] { Guard([this] { foeffileChange(); }); });
+    // Enter tries the picture again even when the text is the same (a file put right since).
+    connect(m_fobgimg, &QLineEdit::returnPressed, this, [this] { Guard([this] { fobgimgChange(); }); });
     connect(m_fobgimg, &QLineEdit::editingFinished, this, [this] {
         if (m_fobgimg->text() != m_pictureText)
             Guard([this] { fobgimgChange(); });
@@ -244,9 +254,26 @@ CreatorPage::CreatorPage(TOptions& options, TRAgent& agent, const ThemeStore* st
 
     m_placeholder = new PlaceholderPlayer;
     SetPlayer(m_placeholder);
+    // A theme being packed when the program ends is finished before the work folder is emptied.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &CreatorPage::WaitForCreation);
 }
 
-CreatorPage::~CreatorPage() = default;
+CreatorPage::~CreatorPage()
+{
+    WaitForCreation();
+}
+
+void CreatorPage::WaitForCreation()
+{
+    if (m_creation == nullptr)
+        return;
+    // The package is finished on disk; the page that would list it is going.
+    disconnect(m_creation, nullptr, this, nullptr);
+    m_creation->wait();
+    delete m_creation;
+    m_creation = nullptr;
+    QApplication::restoreOverrideCursor();
+}
 
 QLabel* CreatorPage::MakeLabel(const char* name, int x, int y)
 {
@@ -333,6 +360,7 @@ void CreatorPage::ApplyTexts(const TLanguage& language)
     const IniFile texts = IniFile::Load(m_options.LanguageFileName);
     for (std::size_t i = 0; i < std::size(kErrorTexts); ++i)
         m_errorTexts[i] = ToQ(texts.Read(kExtraSection, kErrorTexts[i].key, kErrorTexts[i].fallback));
+    m_previewTooLarge = ToQ(texts.Read(kExtraSection, kPreviewTooLarge.key, kPreviewTooLarge.fallback));
     if (m_placeholder != nullptr)
         m_placeholder->SetNote(ToQ(texts.Read(kExtraSection, kPlayerNote.key, kPlayerNote.fallback)));
 
@@ -376,9 +404,21 @@ void CreatorPage::foeffileChange()
     const std::string movie = PathOf(m_foeffile->text());
     if (!IsExistingFile(movie))
         return;
-    std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(movie, error);
-    m_player->SetMovie(error ? movie : full.string());
+    // A movie the preview does not play says so, rather than leaving the last one playing.
+    switch (PreviewRefusalOf(movie)) {
+    case PreviewRefusal::TooLarge:
+        m_player->ShowNote(m_previewTooLarge);
+        break;
+    case PreviewRefusal::NotAMovie:
+        m_player->ShowNote(m_errorTexts[static_cast<int>(ThemeCreationError::Reason::NotAMovie) - 1]);
+        break;
+    case PreviewRefusal::None: {
+        std::error_code error;
+        const std::filesystem::path full = std::filesystem::absolute(movie, error);
+        m_player->SetMovie(error ? movie : full.string());
+        break;
+    }
+    }
     m_edname->setFocus();
 }
 
@@ -438,7 +478,7 @@ void CreatorPage::fobgimgChange()
 
 void CreatorPage::bcreateClick()
 {
-    if (m_store == nullptr)
+    if (m_store == nullptr || m_creation != nullptr)
         return;
     ThemeDesign design;
     design.MoviePath = PathOf(m_foeffile->text());
@@ -455,18 +495,45 @@ void CreatorPage::bcreateClick()
     design.Height = m_spin2->value();
     design.Position = PlacementPercent(m_rect, kPreview);
 
-    std::string package;
-    try {
-        package = GenerateTheme(m_store->Environment(), design);
-    } catch (const ThemeCreationError& error) {
-        ReportCreationError(static_cast<int>(error.WhatFailed()), error.what());
-        return;
-    }
-    m_themes.ImportPackage(package);
-    m_foeffile->clear();
-    m_edname->clear();
-    m_options.cadvTheme = package;
-    emit themeCreated();
+    // Packing a large movie takes seconds: it runs on a thread of its own while the page
+    // waits, disabled, under a busy cursor. The worker asks nothing of the window's objects:
+    // the desktop size is taken now.
+    ThemeEnvironment env = m_store->Environment();
+    const DesktopSize screen = env.screenSize ? env.screenSize() : DesktopSize{};
+    env.screenSize = [screen] { return screen; };
+    auto outcome = std::make_shared<CreationOutcome>();
+    m_creation = QThread::create([env = std::move(env), design = std::move(design), outcome] {
+        try {
+            outcome->package = GenerateTheme(env, design);
+        } catch (...) {
+            outcome->error = std::current_exception();
+        }
+    });
+    connect(m_creation, &QThread::finished, this, [this, outcome] { CreationFinished(*outcome); });
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_creation->start();
+}
+
+void CreatorPage::CreationFinished(const CreationOutcome& outcome)
+{
+    WaitForCreation();
+    setEnabled(true);
+    Guard([&] {
+        if (outcome.error) {
+            try {
+                std::rethrow_exception(outcome.error);
+            } catch (const ThemeCreationError& error) {
+                ReportCreationError(static_cast<int>(error.WhatFailed()), error.what());
+                return;
+            }
+        }
+        m_themes.ImportPackage(outcome.package);
+        m_foeffile->clear();
+        m_edname->clear();
+        m_options.cadvTheme = outcome.package;
+        emit themeCreated();
+    });
 }
 
 void CreatorPage::ReportCreationError(int reason, const std::string& detail)

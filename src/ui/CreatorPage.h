@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDoubleSpinBox>
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QThread;
 class QToolButton;
 
 namespace ondrix {
@@ -100,6 +102,14 @@ private:
     void BrowseMovie();
     void BrowsePicture();
     void ReportCreationError(int reason, const std::string& detail);
+    // What the creation's thread made: the package's path, or its error.
+    struct CreationOutcome
+    {
+        std::string package;
+        std::exception_ptr error;
+    };
+    void CreationFinished(const CreationOutcome& outcome);
+    void WaitForCreation();
     template <typename Work> void Guard(Work&& work);
 
     TOptions& m_options;
@@ -143,7 +153,9 @@ private:
     QString m_pictureText; // the picture field's text the preview last tried
     std::string m_alignCaption;
     QString m_movieFilter;
-    QString m_errorTexts[6]; // by reason, from the unsafe name on
+    QString m_errorTexts[7]; // by reason, from the unsafe name on
+    QString m_previewTooLarge;
+    QThread* m_creation = nullptr; // the theme being packed, while it is
 };
 
 } // namespace ondrix

@@ -2,11 +2,40 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 class QLabel;
 
 namespace ondrix {
+
+// The largest movie the preview copies and plays; a theme package may hold larger ones.
+inline constexpr std::uintmax_t kMaxPreviewMovieBytes = std::uintmax_t{64} << 20;
+
+// Why a regular file is not previewed: none, larger than the preview plays, or no Flash movie
+// ("FWS", "CWS" or "ZWS": an uncompressed, zlib- or LZMA-compressed movie).
+enum class PreviewRefusal
+{
+    None,
+    TooLarge,
+    NotAMovie,
+};
+inline PreviewRefusal PreviewRefusalOf(const std::string& path)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > kMaxPreviewMovieBytes)
+        return PreviewRefusal::TooLarge;
+    std::ifstream file(path, std::ios::binary);
+    char head[3] = {};
+    if (error || !file.read(head, sizeof head))
+        return PreviewRefusal::NotAMovie;
+    const bool movie =
+        (head[0] == 'F' || head[0] == 'C' || head[0] == 'Z') && head[1] == 'W' && head[2] == 'S';
+    return movie ? PreviewRefusal::None : PreviewRefusal::NotAMovie;
+}
 
 // The player of the creation page's preview: it plays the movie file it is given, with the
 // quality of the given name ("Low" ... "Best"), inside the placement rectangle. It never
@@ -25,6 +54,9 @@ public:
     // there leaves it as it was.
     virtual void SetMovie(const std::string& path) = 0;
     virtual void SetQuality(const std::string& name) = 0;
+    // Shown instead of a movie until the next movie is given: why the chosen one is not
+    // previewed. The movie shown before stops, so that no other movie stands for it.
+    virtual void ShowNote(const QString& text) = 0;
 };
 
 // Stands in where no movie player is available (no web engine, no player files, tests of other
@@ -36,6 +68,11 @@ public:
 
     void SetMovie(const std::string& path) override { m_movie = path; }
     void SetQuality(const std::string& name) override { m_quality = name; }
+    void ShowNote(const QString& text) override
+    {
+        m_movie.clear();
+        SetNote(text);
+    }
     void SetNote(const QString& text);
 
     const std::string& Movie() const { return m_movie; }

@@ -126,6 +126,14 @@ TEST_F(ThemeGeneratorTest, BuildFolderOfOneTickIsShared)
     app.clock.tick = 40;
     GenerateTheme(app.env, design);
     EXPECT_EQ(ThemeAppDir::Names(app.Work()), std::vector<std::string>{"4294967236"});
+
+    // A WorkDir that is a link to a folder elsewhere is that folder, as for unpacked themes.
+    fs::remove_all(app.Work());
+    fs::create_directories(app.dir.path() / "elsewhere");
+    fs::create_directory_symlink(app.dir.path() / "elsewhere", app.Work());
+    app.clock.tick = 300;
+    EXPECT_TRUE(fs::exists(GenerateTheme(app.env, design)));
+    EXPECT_EQ(ThemeAppDir::Names((app.dir.path() / "elsewhere").string()), std::vector<std::string>{"200"});
 }
 
 TEST_F(ThemeGeneratorTest, NewPackageReplacesAnOldOneOfTheSameNameWhole)
@@ -220,8 +228,9 @@ TEST_F(ThemeGeneratorTest, DescriptionTheStoreCouldNotReadIsRefused)
 {
     ThemeDesign d = design;
     d.Description = std::string(1024 * 1024, 'd');
-    EXPECT_EQ(FailureOf(d), Reason::TooLarge);
+    EXPECT_EQ(FailureOf(d), Reason::TextTooLong);
     EXPECT_FALSE(fs::exists(app.Store("Sea.ond")));
+    EXPECT_FALSE(fs::exists(app.Work("4900"))); // refused before anything is written
     d.Description = std::string(1000, 'd');
     EXPECT_TRUE(fs::exists(GenerateTheme(app.env, d)));
 }

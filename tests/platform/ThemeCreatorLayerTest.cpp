@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -172,7 +173,9 @@ private slots:
         QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseMove(preview, QPoint(54, 33));
         QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(54, 33));
+        QSignalSpy created(m_page, &CreatorPage::themeCreated);
         QTest::mouseClick(Get<QWidget>("bcreate"), Qt::LeftButton);
+        QVERIFY(created.wait(kWaitMs));
         QVERIFY2(Dialogs::RecordedMessages().isEmpty(), qPrintable(Dialogs::RecordedMessages().join("; ")));
         QCOMPARE(m_options.cadvTheme, m_app->Store("Sea.ond"));
 
@@ -278,6 +281,20 @@ private slots:
         QCOMPARE(player->Page()->lifecycleState(), State::Active);
         QTRY_VERIFY_WITH_TIMEOUT(shows(), kWaitMs);
         QCOMPARE(loaded.count(), 2); // not loaded again
+
+        // A movie too big to preview stops the one playing: the note says why.
+        m_window->SetActivePage(TfMain::PageCreator);
+        Get<QLineEdit>("foeffile")->setText(QString::fromStdString(huge.string()));
+        QVERIFY(player->View() == nullptr);
+        QVERIFY(fs::is_empty(previewFolder));
+        auto* note = player->findChild<QLabel*>(QStringLiteral("playerNote"));
+        QVERIFY(note != nullptr && note->isVisible());
+        QVERIFY(note->text().startsWith(QStringLiteral("This movie is larger than 64 MiB")));
+        Get<QLineEdit>("foeffile")->setText(QString::fromStdString(Movie()));
+        QVERIFY(player->View() != nullptr);
+        QVERIFY(!note->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 3, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(shows(), kWaitMs);
     }
 };
 

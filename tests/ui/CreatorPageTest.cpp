@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
@@ -31,6 +32,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -350,13 +352,44 @@ private slots:
         QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(Dialogs::RecordedMessages().size(), 1);
         QVERIFY(m_page->ShowsPicture());
+        // Enter tries the same path again: still broken, then put right.
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(Dialogs::RecordedMessages().size(), 2);
+        QImage red(40, 20, QImage::Format_RGB32);
+        red.fill(QColor(0xD0, 0x10, 0x10));
+        QVERIFY(red.save(QString::fromStdString(Outside("broken.jpg")), "JPG", 95));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(Dialogs::RecordedMessages().size(), 2);
+        QVERIFY(QColor(PixelOf(Panel6(), QPoint(200, 120))).red() > 0xA0);
 
         // No picture: the preview shows the colour alone again, without a message.
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClick(field, Qt::Key_Return);
         QVERIFY(!m_page->ShowsPicture());
-        QCOMPARE(Dialogs::RecordedMessages().size(), 1);
+        QCOMPARE(Dialogs::RecordedMessages().size(), 2);
+    }
+
+    // A movie the preview does not play replaces the movie shown before with a note saying why.
+    void aMovieThatIsNotPreviewedSaysWhy()
+    {
+        m_app->dir.Write("mine/small.swf", MovieBytes());
+        const fs::path large = m_app->dir.Write("mine/large.swf", "FWS");
+        fs::resize_file(large, std::uintmax_t{70} << 20);
+        m_app->dir.Write("mine/fake.swf", "GIF89a");
+        auto* field = Get<QLineEdit>("foeffile");
+        field->setText(QString::fromStdString(Outside("small.swf")));
+        QCOMPARE(Placeholder()->Movie(), Outside("small.swf"));
+
+        field->setText(QString::fromStdString(Outside("large.swf")));
+        QCOMPARE(Placeholder()->Movie(), std::string());
+        QCOMPARE(Placeholder()->Note(),
+                 QStringLiteral("This movie is larger than 64 MiB and is not previewed "
+                                "here; the theme is made with it all the same."));
+        field->setText(QString::fromStdString(Outside("fake.swf")));
+        QCOMPARE(Placeholder()->Note(), QStringLiteral("The chosen movie is not a Flash movie (.swf)."));
+        field->setText(QString::fromStdString(Outside("small.swf")));
+        QCOMPARE(Placeholder()->Movie(), Outside("small.swf"));
     }
 
     void createsTheTheme()
@@ -379,7 +412,20 @@ private slots:
         Drag(Panel6(), QPoint(5, 5), {QPoint(54, 33)}); // 55 / 221 and 34 / 137: 25 % and 25 %
         QVERIFY(Get<QPushButton>("bcreate")->isEnabled());
 
+        // The package is made on a thread of its own: meanwhile the page waits, disabled,
+        // under a busy cursor, and a second click makes nothing.
+        QSignalSpy created(m_page, &CreatorPage::themeCreated);
         QTest::mouseClick(Get<QWidget>("bcreate"), Qt::LeftButton);
+        QVERIFY(!m_page->isEnabled());
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        QTest::mouseClick(Get<QWidget>("bcreate"), Qt::LeftButton);
+        m_page->bcreateClick();
+        QVERIFY(created.wait(10000));
+        QCOMPARE(created.count(), 1);
+        QVERIFY(m_page->isEnabled());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(test::ThemeAppDir::Names(m_app->Work()).size(), std::size_t{1});
         QVERIFY2(Dialogs::RecordedMessages().isEmpty(), qPrintable(Dialogs::RecordedMessages().join("; ")));
         const std::string package = m_app->Store("Sea.ond");
         QVERIFY(fs::is_regular_file(package));
@@ -419,6 +465,10 @@ private slots:
         QTest::newRow("not a movie") << "fake.swf"
                                      << "Sea"
                                      << "The chosen movie is not a Flash movie (.swf).";
+        QTest::newRow("a description of more than 1 MiB") << "sea.swf"
+                                                          << "Sea"
+                                                          << "The theme's name, author and description are "
+                                                             "too long";
     }
     void failuresKeepTheInputs()
     {
@@ -428,10 +478,15 @@ private slots:
         m_app->dir.Write("mine/sea.swf", MovieBytes());
         m_app->dir.Write("mine/fake.swf", "GIF89a and nothing of a movie");
         m_options.cadvTheme = "before.ond";
+        if (QString::fromLatin1(QTest::currentDataTag()).startsWith("a description"))
+            Get<QPlainTextEdit>("meDescription")
+                ->setPlainText(
+                    QString(QStringLiteral("%1\n").arg(QString(99, QLatin1Char('w')))).repeated(11000));
         Get<QLineEdit>("foeffile")->setText(QString::fromStdString(Outside(movie.toStdString())));
         Get<QLineEdit>("edname")->setText(name);
         QTest::mouseClick(Get<QWidget>("bcreate"), Qt::LeftButton);
-        QCOMPARE(Dialogs::RecordedMessages().size(), 1);
+        QTRY_COMPARE(Dialogs::RecordedMessages().size(), 1);
+        QTRY_VERIFY(m_page->isEnabled());
         QVERIFY2(Dialogs::RecordedMessages().first().startsWith(message),
                  qPrintable(Dialogs::RecordedMessages().first()));
         QCOMPARE(Get<QLineEdit>("foeffile")->text(), QString::fromStdString(Outside(movie.toStdString())));

@@ -5,6 +5,7 @@
 #include "ThemeScheme.h"
 #include "core/AtomicFile.h"
 
+#include <QLabel>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -13,25 +14,11 @@
 #include <array>
 #include <cctype>
 #include <exception>
-#include <fstream>
 #include <system_error>
 
 namespace ondrix {
 
 namespace {
-
-// The largest movie the preview copies.
-constexpr std::uintmax_t kMaxPreviewMovieBytes = 64ull * 1024 * 1024;
-
-// "FWS", "CWS" or "ZWS": an uncompressed, zlib- or LZMA-compressed Flash movie.
-bool HasMovieSignature(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    char head[3] = {};
-    if (!file.read(head, sizeof head))
-        return false;
-    return (head[0] == 'F' || head[0] == 'C' || head[0] == 'Z') && head[1] == 'W' && head[2] == 'S';
-}
 
 namespace fs = std::filesystem;
 
@@ -125,7 +112,7 @@ void WebEngineMoviePlayer::SetMovie(const std::string& path)
     MovieStamp stamp{path, fs::file_size(path, error), {}};
     // Only a Flash movie of a sensible size is copied for the preview: the field may name any
     // file, and the copy is made while the page waits.
-    if (error || stamp.size > kMaxPreviewMovieBytes || !HasMovieSignature(path))
+    if (error || PreviewRefusalOf(path) != PreviewRefusal::None)
         return;
     stamp.written = fs::last_write_time(path, error);
     if (error)
@@ -152,6 +139,31 @@ void WebEngineMoviePlayer::SetMovie(const std::string& path)
     m_movie = stamp;
     m_movieCopy = copy;
     ShowPage();
+}
+
+void WebEngineMoviePlayer::ShowNote(const QString& text)
+{
+    // No movie plays while the note stands: the view goes, and the next movie makes one anew.
+    delete m_view.data();
+    ClearPreviewFolder();
+    m_movie = {};
+    m_movieCopy.clear();
+    if (m_note == nullptr) {
+        m_note = new QLabel(this);
+        m_note->setObjectName(QStringLiteral("playerNote"));
+        m_note->setAlignment(Qt::AlignCenter);
+        m_note->setWordWrap(true);
+        m_note->setTextFormat(Qt::PlainText);
+        QPalette colours = m_note->palette();
+        colours.setColor(QPalette::WindowText, QColor(0xE0, 0xE0, 0xE0));
+        m_note->setPalette(colours);
+        QFont small = m_note->font();
+        small.setPixelSize(9);
+        m_note->setFont(small);
+        layout()->addWidget(m_note);
+    }
+    m_note->setText(text);
+    m_note->show();
 }
 
 void WebEngineMoviePlayer::SetQuality(const std::string& name)
@@ -196,6 +208,8 @@ void WebEngineMoviePlayer::ShowPage()
         }
     }
     EnsureView();
+    if (m_note != nullptr)
+        m_note->hide();
     m_profile->Handler().SetThemeRoot(m_previewFolder);
     QUrl url;
     url.setScheme(QLatin1String(kThemeScheme));

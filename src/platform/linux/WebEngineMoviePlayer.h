@@ -39,6 +39,7 @@ public:
 
     void SetMovie(const std::string& path) override;
     void SetQuality(const std::string& name) override;
+    void ShowNote(const QString& text) override;
 
     // For tests: the web view once made, the page it shows, the quality in use.
     QWebEngineView* View() const { return m_view; }
@@ -71,8 +72,9 @@ private:
     std::filesystem::path m_previewFolder;
     ThemeProfile* m_profile = nullptr;
     QPointer<QWebEngineView> m_view;
-    MovieStamp m_movie;      // the movie given last, as it was then
-    std::string m_movieCopy; // its copy's file name in the preview folder
+    QLabel* m_note = nullptr; // why the chosen movie is not previewed, while it is not
+    MovieStamp m_movie;       // the movie given last, as it was then
+    std::string m_movieCopy;  // its copy's file name in the preview folder
     std::string m_quality = "high";
     unsigned m_generation = 0; // each copy and page gets a name of its own
 };
