@@ -15,6 +15,7 @@
 #include "ThemesPage.h"
 #include "WindowGeometry.h"
 #include "aboutWin.h"
+#include "app/StartupShortcut.h"
 #include "app/options.h"
 #include "themes/ThemeApplier.h"
 #include "wallpaper/WallpaperSetter.h"
@@ -33,6 +34,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <limits>
 
 namespace ondrix {
@@ -145,13 +147,14 @@ void TfMain::BuildLayout()
 
 void TfMain::WireThemesPage()
 {
-    connect(m_themesPage, &ThemesPage::applyRequested, this, [this](const QString& text) {
-        // The status text stays while the theme goes on, whatever the status timer does.
-        m_hoverLock = true;
-        m_status->SetText(0, text);
-        tbbONOFFPM00Click();
-        m_hoverLock = false;
-    });
+    connect(m_themesPage, &ThemesPage::applyRequested, this,
+            [this](const QString& text, const QByteArray& previousTheme) {
+                // The status text stays while the theme goes on, whatever the status timer does.
+                m_hoverLock = true;
+                m_status->SetText(0, text);
+                m_scheduler->ApplyThemeByHand(previousTheme.toStdString());
+                m_hoverLock = false;
+            });
     connect(m_themesPage, &ThemesPage::createRequested, this,
             [this] { m_sideBar->ButtonByTag(PageCreator)->click(); });
     connect(m_creatorPage, &CreatorPage::themeCreated, this,
@@ -293,9 +296,17 @@ void TfMain::CommitOptionsPage()
 {
     m_options.ActivePage = ActivePageIndex();
     m_optionsPage->CommitOptionsPage();
+    if (m_autostart != nullptr && !SyncStartupShortcut(m_options, *m_autostart, m_executable))
+        std::fprintf(stderr, "Ondrix: the autostart entry could not be updated\n");
     if (onCommit)
         onCommit();
     ArmChangeTimers();
+}
+
+void TfMain::SetAutostart(Autostart* autostart, std::string executable)
+{
+    m_autostart = autostart;
+    m_executable = std::move(executable);
 }
 
 int TfMain::ActivePageIndex() const

@@ -21,6 +21,7 @@ class QTimer;
 namespace ondrix {
 
 struct TOptions;
+class Autostart;
 class TRAgent;
 class Shell;
 class ThemeApplier;
@@ -72,9 +73,12 @@ public:
     void LangItemClick(QAction* entry);
 
     void LoadOptionsPage();
+    // Takes the options page into the options; the logon entry follows RunAtStartup (when
+    // SetAutostart gave one), then onCommit runs and the change timers are armed again.
     void CommitOptionsPage();
-    // Runs at the end of every CommitOptionsPage; the autostart entry is kept in line here.
     std::function<void()> onCommit;
+    // The logon entry that starts executable; it is kept in line at every commit.
+    void SetAutostart(Autostart* autostart, std::string executable);
 
     int ActivePageIndex() const;
     void SetActivePage(int index);
@@ -163,6 +167,8 @@ private:
     ThemeApplier& m_activeDesktop;
     const ThemeStore* m_themeStore;
     TLanguage m_language;
+    Autostart* m_autostart = nullptr;
+    std::string m_executable;
 
     MainToolBar* m_toolBar = nullptr;
     QLabel* m_captionStrip = nullptr;

@@ -5,6 +5,7 @@
 #include "language/TextTable.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/Shell.h"
+#include "platform/linux/XdgAutostart.h"
 #include "themes/ThemeApplier.h"
 #include "ui/Dialogs.h"
 #include "ui/ImageListsPage.h"
@@ -385,6 +386,38 @@ private slots:
         Find<QToolButton>("bOK")->click();
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_options.ActivePage, 1);
+    }
+
+    // The logon entry follows the run-at-start-up box at once when OK commits the page.
+    void okKeepsTheLogonEntryInLineWithRunAtStartup()
+    {
+        const std::string entry = AppDir() + "/autostart/Ondrix.desktop";
+        XdgAutostart autostart(entry);
+        m_window->SetAutostart(&autostart, "/opt/ondrix/bin/ondrix");
+        m_window->TrayIconDblClick();
+        Find<QToolButton>("b3")->click();
+        m_window->OptionsPageWidget()->PCOptions()->setCurrentIndex(0);
+        auto* runAtStartup = Find<QCheckBox>("cbAutoRun");
+        QVERIFY(runAtStartup->isChecked());
+        Find<QToolButton>("bOK")->click();
+        QVERIFY(QFile::exists(QString::fromStdString(entry)));
+
+        m_window->TrayIconDblClick();
+        runAtStartup->click();
+        QVERIFY(!runAtStartup->isChecked());
+        QVERIFY(QFile::exists(QString::fromStdString(entry))); // only OK takes the box
+        Find<QToolButton>("bOK")->click();
+        QVERIFY(!QFile::exists(QString::fromStdString(entry)));
+        QVERIFY(!m_options.RunAtStartup);
+
+        m_window->TrayIconDblClick();
+        runAtStartup->click();
+        Find<QToolButton>("bOK")->click();
+        QFile written(QString::fromStdString(entry));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray text = written.readAll();
+        QVERIFY(text.contains("Exec=/opt/ondrix/bin/ondrix\n"));
+        QVERIFY(text.contains(QByteArray("Path=") + QByteArray::fromStdString(AppDir()) + "\n"));
     }
 
     void withoutNotificationAreaHidingOnlyMinimises()
