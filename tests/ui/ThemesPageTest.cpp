@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QImage>
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -38,8 +40,10 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -244,7 +248,21 @@ private slots:
     {
         Package(Store("b.ond"), Cfg("Bee", 3));
         Package(Store("a.ond"), Cfg("Ant", 1));
-        SetDate(Store("a.ond"), 2021y / March / 4);
+        // Half an hour before midnight UTC, shown where it is already the next day: the row
+        // shows the date in UTC.
+        fs::last_write_time(Store("a.ond"), file_clock::from_sys(time_point_cast<seconds>(
+                                                sys_days{2021y / March / 4} + 23h + 30min)));
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Pacific/Kiritimati");
+        ::tzset();
+        const auto restoreZone = qScopeGuard([zone] {
+            if (zone.isNull())
+                qunsetenv("TZ");
+            else
+                qputenv("TZ", zone);
+            ::tzset();
+        });
+        QCOMPARE(QDateTime::fromSecsSinceEpoch(1614900600).date(), QDate(2021, 3, 5)); // the zone is in force
         Open();
         QCOMPARE(Captions(), (QStringList{"Ant", "Bee"}));
         QTreeWidgetItem* ant = List()->topLevelItem(0);
@@ -398,7 +416,10 @@ private slots:
         QCOMPARE(apply.count(), 1);
         QCOMPARE(m_options.cadvTheme, Store("t2.ond"));
 
-        m_page->ListMenu()->popup(List()->viewport()->mapToGlobal(rect.center()));
+        // A right click through the window, as the window system delivers it, opens the menu.
+        QWindow* window = m_host->windowHandle();
+        QTest::mouseClick(window, Qt::RightButton, {},
+                          List()->viewport()->mapTo(m_host.get(), rect.center()));
         ClickItem(m_page->ListMenu(), "padvPM1");
         QVERIFY(Exists(Recycled("t2.ond")));
         // The current theme has gone: the layer is switched off.
@@ -589,6 +610,24 @@ private slots:
             "PAGE_REPORT/r0:  No name\n\nPAGE_REPORT/r1:  Unknown\n\nPAGE_REPORT/r2:  STYLES/s1\n\n"
             "PAGE_REPORT/r3:  None\n\n")));
         QVERIFY(!Exists(Recycled("1000.tmp")));
+    }
+
+    // A package deleted outside the program: Delete removes its row, and as the current
+    // theme it is cleared and the layer switched off.
+    void theRowOfAVanishedPackageIsRemoved()
+    {
+        Package(Store("a.ond"), Cfg("A", 0));
+        Package(Store("x.ond"), Cfg("X", 0));
+        m_options.cadvTheme = Store("x.ond");
+        Open();
+        fs::remove(Store("x.ond"));
+        ClickRow(RowOf("X"));
+        QTest::keyClick(List(), Qt::Key_Delete);
+        QCOMPARE(Captions(), QStringList{"A"});
+        QCOMPARE(m_options.cadvTheme, "");
+        QCOMPARE(m_removedCalls, 1);
+        QVERIFY(Dialogs::RecordedMessages().isEmpty());
+        QVERIFY(!Exists(Recycled("x.ond")));
     }
 
     void aVanishedPackageGivesOneMessage()
