@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/EscapedText.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -70,10 +72,6 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
 std::string UsageText();
 // "--next", "--mode" and so on: how a verb is written on the command line.
 std::string OptionName(Verb verb);
-
-std::string EscapeText(std::string_view text);
-// Nothing when a "%" is not followed by two hexadecimal digits.
-std::optional<std::string> UnescapeText(std::string_view text);
 
 std::string EncodeRequest(const Command& command);
 struct DecodedRequest

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/DesktopDetection.h"
+
+#include <string>
+
+namespace ondrix {
+
+// Where a session's live layer goes: the way the layer program shows a theme page below the
+// windows, and with it the Qt platform the program runs on.
+enum class LayerRoute
+{
+    SettingsFile,   // no layer program: the settings file records the page (no desktop, tests)
+    X11Window,      // a desktop-type window on the X server of an X11 session
+    XWaylandWindow, // the same window on the XWayland server of a Wayland session
+    Offscreen,      // drawn offscreen (headless and test use)
+    StillPicture,   // the page drawn offscreen once and set as the desktop's picture
+};
+
+struct LayerRouteSituation
+{
+    DesktopKind desktop = DesktopKind::X11;
+    std::string sessionType;    // XDG_SESSION_TYPE, empty when unset
+    std::string ondrixPlatform; // Ondrix's own Qt platform: "xcb", "wayland", "offscreen", ...
+    bool x11Reachable = false;  // an X server answers at DISPLAY (on Wayland: XWayland)
+};
+
+// The settings-file desktop records the page. Ondrix on the offscreen platform draws the layer
+// offscreen too. A Wayland session (or a wlroots compositor) gets the desktop window through
+// XWayland where the compositor keeps an XWayland window of the desktop type below every
+// normal window, as GNOME's and KDE Plasma's do, and an X server answers; otherwise the still
+// picture. An X11 session whose server answers gets the desktop window; else the still picture.
+LayerRoute ChooseLayerRoute(const LayerRouteSituation& situation);
+
+// The Qt platform the layer program runs on: "xcb" for the desktop windows, "offscreen" for
+// the offscreen layer and the still picture; empty for the settings file (no program).
+std::string LayerPlatformOf(LayerRoute route);
+
+// "file", "x11", "xwayland", "offscreen", "still": for messages, logs and the command line of
+// the layer program.
+std::string LayerRouteName(LayerRoute route);
+
+} // namespace ondrix
