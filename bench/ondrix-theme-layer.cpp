@@ -9,13 +9,13 @@
 // goes through this session's picture backend (ONDRIX_DESKTOP forces one), and the desktop's own picture is
 // put back at exit. The layer stays for the given seconds (default 10), so that a script can measure its
 // processes.
+#include "layer/LayerRoute.h"
+#include "layer/ThemeScheme.h"
+#include "layer/WebEngineActiveDesktop.h"
 #include "platform/CommandRunner.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/linux/DesktopWallpaperFactory.h"
-#include "platform/linux/ThemeLayerFactory.h"
-#include "platform/linux/ThemeScheme.h"
-#include "platform/linux/WebEngineActiveDesktop.h"
 #include "wallpaper/BmpPictureFiles.h"
 
 #include <QApplication>
@@ -101,9 +101,16 @@ int main(int argc, char** argv)
         ondrix::WebEngineActiveDesktop::Settings settings;
         settings.kind =
             mode == "still" ? ondrix::ThemeLayerKind::StillPicture : ondrix::ThemeLayerKind::LiveWindow;
-        if (mode == "auto")
-            settings.kind =
-                ondrix::MakeThemeLayer(environment, desktop->Name(), *desktop, registry, appDir, size).kind;
+        if (mode == "auto") {
+            const ondrix::LayerRouteSituation situation{
+                ondrix::DesktopKindFromName(desktop->Name()).value_or(ondrix::DesktopKind::X11),
+                environment.xdgSessionType.value_or(""), QGuiApplication::platformName().toStdString(),
+                QGuiApplication::platformName() == QLatin1String("xcb")};
+            const ondrix::LayerRoute route = ondrix::ChooseLayerRoute(situation);
+            settings.kind = route == ondrix::LayerRoute::SettingsFile   ? ondrix::ThemeLayerKind::SettingsFile
+                            : route == ondrix::LayerRoute::StillPicture ? ondrix::ThemeLayerKind::StillPicture
+                                                                        : ondrix::ThemeLayerKind::LiveWindow;
+        }
         if (settings.kind == ondrix::ThemeLayerKind::SettingsFile) {
             std::printf("layer file (nothing to show)\n");
             return 0;

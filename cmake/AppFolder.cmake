@@ -42,7 +42,7 @@ add_custom_target(ondrix_appdir ALL ${_appdir_commands} DEPENDS ${_appdir_output
     COMMENT "Laying out the application folder")
 add_dependencies(ondrix ondrix_appdir)
 
-install(TARGETS ondrix RUNTIME DESTINATION .)
+install(TARGETS ondrix ondrix-layer RUNTIME DESTINATION .)
 foreach(folder IN LISTS ONDRIX_APP_FOLDERS)
     install(DIRECTORY DESTINATION "${folder}")
 endforeach()

@@ -4,6 +4,7 @@
 #include "core/AtomicFile.h"
 #include "core/IniFile.h"
 #include "language/language.h"
+#include "layer/ThemeScheme.h"
 #include "platform/Clock.h"
 #include "platform/CommandRunner.h"
 #include "platform/ComponentProbes.h"
@@ -12,14 +13,14 @@
 #include "platform/RegFileRegistry.h"
 #include "platform/ScreenInfo.h"
 #include "platform/linux/DesktopWallpaperFactory.h"
+#include "platform/linux/LayerClient.h"
 #include "platform/linux/QtScreenInfo.h"
 #include "platform/linux/QtShell.h"
 #include "platform/linux/SingleInstance.h"
 #include "platform/linux/TerminationSignals.h"
 #include "platform/linux/ThemeLayerFactory.h"
-#include "platform/linux/ThemeScheme.h"
-#include "platform/linux/WebEngineActiveDesktop.h"
 #include "platform/linux/WebEngineMoviePlayer.h"
+#include "platform/linux/X11Connection.h"
 #include "platform/linux/XdgAutostart.h"
 #include "themes/DesktopThemeApplier.h"
 #include "themes/ThemeStore.h"
@@ -91,6 +92,23 @@ int RunCommandLine(int argc, char** argv, const ParsedArguments& arguments)
     std::fputs(report.out.c_str(), stdout);
     std::fputs(report.err.c_str(), stderr);
     return static_cast<int>(report.exitCode);
+}
+
+// Whether an X server answers at DISPLAY: the session's own, or XWayland beside a Wayland
+// compositor.
+bool X11Reachable()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return true;
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        return false;
+    try {
+        X11Connection probe;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::unique_ptr<ScreenInfo> ChooseScreenInfo(const DesktopEnvironment& environment)
@@ -210,28 +228,31 @@ int main(int argc, char** argv)
         ChooseDesktopWallpaper(environment, registry, commandRunner, pictureFiles, *screen);
     QtShell shell;
 
-    // The theme layer: the settings file on the file desktop, else a live window below all
-    // others, or a still picture where none can be placed. Web content is made only when a
-    // theme is first shown.
-    ThemeLayer themeLayer = MakeThemeLayer(environment, desktop->Name(), *desktop, registry,
-                                           appDir.toStdString(), [&agent] { return agent.GetDesktopSize(); });
+    // The theme layer: the settings file on the file desktop, else the layer program, started
+    // when a theme is first shown, on the route this session allows.
+    ThemeLayer themeLayer = MakeThemeLayer(
+        environment, desktop->Name(), *desktop, registry, appDir.toStdString(),
+        [&agent] { return agent.GetDesktopSize(); }, X11Reachable(),
+        (std::filesystem::path(appDir.toStdString()) / "ondrix-layer").string());
     const std::unique_ptr<ActiveDesktop> layer = std::move(themeLayer.layer);
-    WebEngineActiveDesktop* const webLayer = themeLayer.webLayer;
+    LayerClient* const layerClient = themeLayer.client;
     std::optional<ThemeLayerKind> layerToTell; // the first show may come before the window exists
     // The user's choices for live themes: at start, and again after every commit of the options.
-    const auto applyLayerOptions = [webLayer, &options] {
-        if (webLayer == nullptr)
+    const auto applyLayerOptions = [layerClient, &options] {
+        if (layerClient == nullptr)
             return;
-        webLayer->SetSound(options.ThemeSound);
-        webLayer->SetPauseWhenCovered(options.ThemePauseCovered);
-        webLayer->SetPauseOnBattery(options.ThemePauseBattery);
+        layerClient->SetSound(options.ThemeSound);
+        layerClient->SetPauseWhenCovered(options.ThemePauseCovered);
+        layerClient->SetPauseOnBattery(options.ThemePauseBattery);
     };
     applyLayerOptions();
-    if (webLayer != nullptr) {
-        agent.OnChange = [webLayer](TRAgent& sender) { webLayer->SetDesktopSize(sender.GetDesktopSize()); };
-        QObject::connect(webLayer, &WebEngineActiveDesktop::failed,
+    if (layerClient != nullptr) {
+        agent.OnChange = [layerClient](TRAgent& sender) {
+            layerClient->SetDesktopSize(sender.GetDesktopSize());
+        };
+        QObject::connect(layerClient, &LayerClient::failed,
                          [](const QString& message) { OndrixApplication::ReportError(qPrintable(message)); });
-        QObject::connect(webLayer, &WebEngineActiveDesktop::layerInUse,
+        QObject::connect(layerClient, &LayerClient::layerInUse,
                          [&layerToTell](ThemeLayerKind kind) { layerToTell = kind; });
     }
     AppFolderComponentProbes probes(true, appDir.toStdString());
@@ -276,17 +297,26 @@ int main(int argc, char** argv)
             new WebEngineMoviePlayer(std::filesystem::path(options.AppDir) / "ruffle",
                                      std::filesystem::path(themeEnvironment.WorkFolder()) / "preview"));
     // The user is told once which way themes are shown here (and again if that changes).
-    if (webLayer != nullptr) {
-        const auto tell = [&window, &options](ThemeLayerKind kind) {
+    if (layerClient != nullptr) {
+        const auto note = [&window, &options](const char* key, const char* fallback) {
             const IniFile texts = IniFile::Load(options.LanguageFileName);
-            const bool live = kind == ThemeLayerKind::LiveWindow;
-            window.ShowStatusNote(QString::fromStdString(
-                live ? texts.Read("THEME_LAYER", "live", "Themes play live below the windows")
-                     : texts.Read("THEME_LAYER", "still", "Themes are shown as a still picture here")));
+            window.ShowStatusNote(QString::fromStdString(texts.Read("THEME_LAYER", key, fallback)));
+        };
+        const auto tell = [note](ThemeLayerKind kind) {
+            if (kind == ThemeLayerKind::LiveWindow)
+                note("live", "Themes play live below the windows");
+            else
+                note("still", "Themes are shown as a still picture here");
         };
         if (layerToTell)
             tell(*layerToTell);
-        QObject::connect(webLayer, &WebEngineActiveDesktop::layerInUse, &window, tell);
+        QObject::connect(layerClient, &LayerClient::layerInUse, &window, tell);
+        QObject::connect(layerClient, &LayerClient::restarted, &window, [note](bool fallback) {
+            if (fallback)
+                note("fallback", "The live theme stopped too often; a still picture of it is shown instead");
+            else
+                note("restarted", "The live theme stopped and was started again");
+        });
     }
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &TfMain::TrayIconDblClick);
     instance.SetRequestHandler([&window](const QByteArray& line, SingleInstance::Reply reply) {

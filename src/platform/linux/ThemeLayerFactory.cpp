@@ -1,38 +1,41 @@
 #include "ThemeLayerFactory.h"
 
-#include "WebEngineActiveDesktop.h"
+#include "LayerClient.h"
 #include "platform/FileActiveDesktop.h"
 
 #include <QGuiApplication>
+
+#include <filesystem>
 
 namespace ondrix {
 
 ThemeLayer MakeThemeLayer(const DesktopEnvironment& environment, const std::string& desktopName,
                           DesktopWallpaper& pictures, Registry& registry, const std::string& appDir,
-                          std::function<DesktopSize()> desktopSize)
+                          std::function<DesktopSize()> desktopSize, bool x11Reachable,
+                          const std::string& layerProgram)
 {
-    const QString platform = QGuiApplication::platformName();
-    ThemeLayerSituation situation;
+    LayerRouteSituation situation;
     situation.desktop = DesktopKindFromName(desktopName).value_or(DesktopKind::X11);
     situation.sessionType = environment.xdgSessionType.value_or("");
-    situation.qtPlatform = platform.toStdString();
-    // Qt on xcb holds a connection to the server of DISPLAY: it answers.
-    situation.x11Reachable = platform == QLatin1String("xcb");
+    situation.ondrixPlatform = QGuiApplication::platformName().toStdString();
+    situation.x11Reachable = x11Reachable;
 
     ThemeLayer made;
-    made.kind = ChooseThemeLayer(situation);
-    if (made.kind == ThemeLayerKind::SettingsFile) {
+    made.route = ChooseLayerRoute(situation);
+    if (made.route == LayerRoute::SettingsFile) {
         made.layer = std::make_unique<FileActiveDesktop>(registry);
         return made;
     }
-    WebEngineActiveDesktop::Settings settings;
-    settings.kind = made.kind;
-    settings.workRoot = std::filesystem::path(appDir) / "advThemes_" / "WorkDir";
-    settings.playerRoot = std::filesystem::path(appDir) / "ruffle";
-    settings.stillPicture = std::filesystem::path(appDir) / "imgLists" / "WorkDir" / "wallpaper.bmp";
-    auto web = std::make_unique<WebEngineActiveDesktop>(settings, std::move(desktopSize), &pictures);
-    made.webLayer = web.get();
-    made.layer = std::move(web);
+    const std::filesystem::path app(appDir);
+    LayerClient::Settings settings;
+    settings.program = layerProgram;
+    settings.route = made.route;
+    settings.workRoot = (app / "advThemes_" / "WorkDir").string();
+    settings.playerRoot = (app / "ruffle").string();
+    settings.stillPicture = (app / "imgLists" / "WorkDir" / "wallpaper.bmp").string();
+    auto client = std::make_unique<LayerClient>(settings, std::move(desktopSize), &pictures);
+    made.client = client.get();
+    made.layer = std::move(client);
     return made;
 }
 

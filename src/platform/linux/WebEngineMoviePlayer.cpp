@@ -1,8 +1,8 @@
 #include "WebEngineMoviePlayer.h"
 
-#include "ThemeLayerRules.h"
-#include "ThemePage.h"
-#include "ThemeScheme.h"
+#include "layer/ThemeLayerRules.h"
+#include "layer/ThemePage.h"
+#include "layer/ThemeScheme.h"
 #include "core/AtomicFile.h"
 
 #include <QLabel>

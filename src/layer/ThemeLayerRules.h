@@ -26,21 +26,6 @@ enum class ThemeLayerKind
     StillPicture, // the page rendered once, offscreen, and set as the picture wallpaper
 };
 
-struct ThemeLayerSituation
-{
-    DesktopKind desktop = DesktopKind::X11;
-    std::string sessionType;   // XDG_SESSION_TYPE, empty when unset
-    std::string qtPlatform;    // QGuiApplication::platformName(): "xcb", "wayland", "offscreen", ...
-    bool x11Reachable = false; // the X server of DISPLAY answers
-};
-
-// The settings-file desktop keeps the settings-file layer. The offscreen platform (headless and
-// test use) renders the live layer offscreen. A Wayland session gets the still picture: no
-// compositor there promises to keep a window of another client below all others, and a layer
-// that ends up above the user's windows would be far worse than a picture. An X11 session whose
-// server answers gets the live layer; anything else the still picture.
-ThemeLayerKind ChooseThemeLayer(const ThemeLayerSituation& situation);
-
 // "live", "still", "file": for messages and logs.
 std::string ThemeLayerKindName(ThemeLayerKind kind);
 

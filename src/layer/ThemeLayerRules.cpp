@@ -10,19 +10,6 @@ namespace ondrix {
 
 namespace fs = std::filesystem;
 
-ThemeLayerKind ChooseThemeLayer(const ThemeLayerSituation& situation)
-{
-    if (situation.desktop == DesktopKind::File)
-        return ThemeLayerKind::SettingsFile;
-    if (situation.qtPlatform == "offscreen")
-        return ThemeLayerKind::LiveWindow;
-    if (situation.sessionType == "wayland" || situation.desktop == DesktopKind::Wlroots)
-        return ThemeLayerKind::StillPicture;
-    if (situation.qtPlatform == "xcb" && situation.x11Reachable)
-        return ThemeLayerKind::LiveWindow;
-    return ThemeLayerKind::StillPicture;
-}
-
 std::string ThemeLayerKindName(ThemeLayerKind kind)
 {
     switch (kind) {

@@ -1,10 +1,10 @@
 // The theme layer for real, drawn offscreen: a theme's movie shows, a hostile page gets nowhere,
 // the still picture reaches the picture backend, and switching off frees the web view.
 #include "ThemeLayerPages.h"
+#include "layer/ThemePage.h"
+#include "layer/ThemeScheme.h"
+#include "layer/WebEngineActiveDesktop.h"
 #include "platform/DesktopWallpaper.h"
-#include "platform/linux/ThemePage.h"
-#include "platform/linux/ThemeScheme.h"
-#include "platform/linux/WebEngineActiveDesktop.h"
 #include "support/TempDir.h"
 #include "swf/SwfWriter.h"
 #include "wallpaper/Bitmap.h"

@@ -2,11 +2,11 @@
 // test's own): below a normal window, paused under a full-screen one, the still picture where a
 // file manager's icon window is, following a change of resolution, and gone when switched off.
 #include "ThemeLayerPages.h"
+#include "layer/ThemePage.h"
+#include "layer/ThemeScheme.h"
+#include "layer/WebEngineActiveDesktop.h"
+#include "layer/X11DesktopHints.h"
 #include "platform/DesktopWallpaper.h"
-#include "platform/linux/ThemePage.h"
-#include "platform/linux/ThemeScheme.h"
-#include "platform/linux/WebEngineActiveDesktop.h"
-#include "platform/linux/X11DesktopHints.h"
 #include "support/TempDir.h"
 #include "swf/SwfWriter.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/ThemeLayerRules.h"
+#include "layer/ThemeLayerRules.h"
 
 #include "support/TempDir.h"
 
@@ -8,51 +8,6 @@
 
 using namespace ondrix;
 namespace fs = std::filesystem;
-
-TEST(ThemeLayerChoice, FollowsDesktopSessionAndDisplay)
-{
-    struct Row
-    {
-        DesktopKind desktop;
-        const char* session;
-        const char* platform;
-        bool x11;
-        ThemeLayerKind expected;
-    };
-    const Row rows[] = {
-        // The settings-file desktop keeps its layer, whatever else is there.
-        {DesktopKind::File, "x11", "xcb", true, ThemeLayerKind::SettingsFile},
-        {DesktopKind::File, "", "offscreen", false, ThemeLayerKind::SettingsFile},
-        // X11 sessions of every desktop, and bare window managers: live.
-        {DesktopKind::X11, "", "xcb", true, ThemeLayerKind::LiveWindow},
-        {DesktopKind::Xfce, "x11", "xcb", true, ThemeLayerKind::LiveWindow},
-        {DesktopKind::Gnome, "x11", "xcb", true, ThemeLayerKind::LiveWindow},
-        {DesktopKind::Kde, "x11", "xcb", true, ThemeLayerKind::LiveWindow},
-        {DesktopKind::Mate, "x11", "xcb", true, ThemeLayerKind::LiveWindow},
-        {DesktopKind::Cinnamon, "tty", "xcb", true, ThemeLayerKind::LiveWindow},
-        // An X11 platform whose server does not answer: no window can be placed.
-        {DesktopKind::X11, "x11", "xcb", false, ThemeLayerKind::StillPicture},
-        // Wayland sessions, with or without an X server beside them: the still picture.
-        {DesktopKind::Gnome, "wayland", "wayland", false, ThemeLayerKind::StillPicture},
-        {DesktopKind::Gnome, "wayland", "xcb", true, ThemeLayerKind::StillPicture},
-        {DesktopKind::Kde, "wayland", "xcb", true, ThemeLayerKind::StillPicture},
-        {DesktopKind::Wlroots, "", "wayland", false, ThemeLayerKind::StillPicture},
-        {DesktopKind::Wlroots, "x11", "xcb", true, ThemeLayerKind::StillPicture},
-        // Some other platform (a VNC or framebuffer one): the still picture.
-        {DesktopKind::X11, "", "vnc", false, ThemeLayerKind::StillPicture},
-        // Headless and test use: drawn offscreen, live.
-        {DesktopKind::X11, "", "offscreen", false, ThemeLayerKind::LiveWindow},
-        {DesktopKind::Gnome, "wayland", "offscreen", false, ThemeLayerKind::LiveWindow},
-    };
-    for (const Row& row : rows) {
-        const ThemeLayerSituation situation{row.desktop, row.session, row.platform, row.x11};
-        EXPECT_EQ(ChooseThemeLayer(situation), row.expected)
-            << DesktopKindName(row.desktop) << " session '" << row.session << "' platform " << row.platform
-            << " x11 " << row.x11;
-    }
-    EXPECT_EQ(ThemeLayerKindName(ThemeLayerKind::LiveWindow), "live");
-    EXPECT_EQ(ThemeLayerKindName(ThemeLayerKind::StillPicture), "still");
-}
 
 TEST(ThemeLayerRendering, SoftwareWhereNoGpuUnlessTheUserChose)
 {

@@ -1,0 +1,182 @@
+// Ondrix's side of the live layer against the real layer program, drawn offscreen: a page's
+// movie starts, a killed or stuck program is seen and started again with its page, too many
+// ends bring the still picture, switching off ends the program, and a program that breaks the
+// protocol gets nowhere.
+#include "platform/linux/LayerClient.h"
+
+#include "ThemeLayerPages.h"
+#include "platform/DesktopWallpaper.h"
+#include "support/TempDir.h"
+#include "swf/SwfWriter.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/types.h>
+
+using namespace ondrix;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWaitMs = 60000; // a first start of the web view and the player on a busy machine
+
+class FakePictures final : public DesktopWallpaper
+{
+public:
+    Values Read() override { return written; }
+    void Write(const Values& values) override
+    {
+        written = values;
+        ++writes;
+    }
+    std::string Name() const override { return "fake"; }
+    Values written;
+    int writes = 0;
+};
+
+std::string MovieBytes()
+{
+    swf::Movie movie;
+    movie.width = 400;
+    movie.height = 300;
+    movie.frameRate = 12;
+    movie.background = {0x10, 0x60, 0xC0, 255};
+    movie.shapes.push_back({swf::Shape::Kind::Rectangle, 200, 150, {0xE0, 0x20, 0x30, 255}});
+    movie.frames = {{{200, 150, 1, 0}}, {{200, 150, 1, 0}}};
+    return swf::WriteMovie(movie);
+}
+
+bool Running(qint64 pid)
+{
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+}
+
+} // namespace
+
+class LayerClientTest : public QObject
+{
+    Q_OBJECT
+
+    test::TempDir m_dir;
+    FakePictures m_pictures;
+
+    LayerClient::Settings Settings(const std::string& program = ONDRIX_APP_DIR "/ondrix-layer") const
+    {
+        LayerClient::Settings settings;
+        settings.program = program;
+        settings.route = LayerRoute::Offscreen;
+        settings.workRoot = (m_dir.path() / "advThemes_/WorkDir").string();
+        settings.playerRoot = ONDRIX_APP_DIR "/ruffle";
+        settings.stillPicture = (m_dir.path() / "imgLists/WorkDir/wallpaper.bmp").string();
+        return settings;
+    }
+    std::string Page() const { return (m_dir.path() / "advThemes_/WorkDir/1000/index.htm").string(); }
+
+private slots:
+    void initTestCase()
+    {
+        m_dir.Write("advThemes_/WorkDir/1000/index.htm", test::kMoviePage);
+        m_dir.Write("advThemes_/WorkDir/1000/movie.swf", MovieBytes());
+        fs::create_directories(m_dir.path() / "imgLists/WorkDir");
+    }
+
+    void killedProgramsComeBackThenTheStillPicture()
+    {
+        LayerClient client(
+            Settings(),
+            [] {
+                return DesktopSize{800, 600};
+            },
+            &m_pictures);
+        QSignalSpy started(&client, &LayerClient::movieStarted);
+        QSignalSpy restarted(&client, &LayerClient::restarted);
+        QSignalSpy failed(&client, &LayerClient::failed);
+        QSignalSpy still(&client, &LayerClient::stillPictureSet);
+        QCOMPARE(client.ProgramId(), qint64{0}); // nothing runs before a page is shown
+        client.ShowStartPage(Page());
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, kWaitMs);
+
+        for (int kill = 1; kill <= 3; ++kill) {
+            const qint64 pid = client.ProgramId();
+            QVERIFY(Running(pid));
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+            QTRY_COMPARE_WITH_TIMEOUT(restarted.count(), kill, 1000);
+            QCOMPARE(restarted.last().at(0).toBool(), false);
+            QVERIFY(client.ProgramId() != pid);
+            QTRY_COMPARE_WITH_TIMEOUT(started.count(), kill + 1, kWaitMs);
+        }
+        // The fourth end within five minutes: the still picture from now on.
+        ::kill(static_cast<pid_t>(client.ProgramId()), SIGKILL);
+        QTRY_COMPARE_WITH_TIMEOUT(restarted.count(), 4, 1000);
+        QCOMPARE(restarted.last().at(0).toBool(), true);
+        QCOMPARE(client.Route(), LayerRoute::StillPicture);
+        QTRY_COMPARE_WITH_TIMEOUT(still.count(), 1, kWaitMs);
+        QCOMPARE(m_pictures.written.wallpaper, Settings().stillPicture);
+        QVERIFY(fs::file_size(Settings().stillPicture) > 800u * 600u * 3u);
+        QVERIFY2(failed.isEmpty(), failed.isEmpty() ? "" : qPrintable(failed.first().at(0).toString()));
+    }
+
+    void aStuckProgramIsSeenAndSwitchingOffEndsIt()
+    {
+        LayerClient client(
+            Settings(),
+            [] {
+                return DesktopSize{800, 600};
+            },
+            &m_pictures);
+        QSignalSpy started(&client, &LayerClient::movieStarted);
+        QSignalSpy restarted(&client, &LayerClient::restarted);
+        client.ShowStartPage(Page());
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, kWaitMs);
+        const qint64 stuck = client.ProgramId();
+        ::kill(static_cast<pid_t>(stuck), SIGSTOP);
+        QTRY_COMPARE_WITH_TIMEOUT(restarted.count(), 1, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Running(stuck), 2000); // killed, not left behind
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 2, kWaitMs);
+
+        const qint64 pid = client.ProgramId();
+        client.SwitchOff();
+        QCOMPARE(client.ProgramId(), qint64{0});
+        QTRY_VERIFY_WITH_TIMEOUT(!Running(pid), 2000);
+        QCOMPARE(restarted.count(), 1); // an end asked for is no loss
+    }
+
+    void aProgramThatBreaksTheProtocolGetsNowhere()
+    {
+        // A stand-in that says it is ready, then sends a line beyond the bound.
+        const fs::path program = m_dir.Write("broken-layer", "#!/bin/sh\n"
+                                                             "printf 'ready 0 live\\n' >&3\n"
+                                                             "head -c 70000 /dev/zero | tr '\\0' a >&3\n"
+                                                             "sleep 30\n");
+        fs::permissions(program, fs::perms::owner_all);
+        FakePictures pictures;
+        LayerClient client(
+            Settings(program.string()),
+            [] {
+                return DesktopSize{800, 600};
+            },
+            &pictures);
+        QSignalSpy restarted(&client, &LayerClient::restarted);
+        QSignalSpy failed(&client, &LayerClient::failed);
+        client.ShowStartPage(Page());
+        // Each start breaks the protocol: three restarts, the still route, three more, then no more.
+        QTRY_VERIFY_WITH_TIMEOUT(!failed.isEmpty(), 20000);
+        QCOMPARE(restarted.count(), 7);
+        QVERIFY(failed.last().at(0).toString().contains(QStringLiteral("keeps ending")));
+        QCOMPARE(client.ProgramId(), qint64{0});
+        QCOMPARE(pictures.writes, 0);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    LayerClientTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "LayerClientTest.moc"
