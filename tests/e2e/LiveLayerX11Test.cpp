@@ -1,0 +1,104 @@
+// The live layer of the real program on a bare X11 desktop (Xvfb, openbox, trayer): the theme
+// plays in the layer program's desktop window, and when Ondrix is killed the layer program and
+// its window are gone a second later.
+#include "DesktopScenes.h"
+#include "DesktopSession.h"
+#include "ProcessRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <iterator>
+
+namespace ondrix::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr Rgb kThemeColour{0x20, 0xA0, 0xE0};
+
+// The process ids whose program is this file (the sandbox's own layer program).
+std::vector<pid_t> ProcessesOf(const std::filesystem::path& program)
+{
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::ifstream status(entry.path() / "stat");
+        std::string pid, comm, state;
+        status >> pid >> comm >> state;
+        if (line.substr(0, line.find('\0')) == program.string() && state != "Z")
+            found.push_back(static_cast<pid_t>(std::stoi(name)));
+    }
+    return found;
+}
+
+class LiveLayerX11 : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::string missing = MissingPrograms({"Xvfb", "openbox", "trayer", "import", "xdotool"});
+        if (!missing.empty())
+            GTEST_SKIP() << "not installed: " << missing << " (scripts/deps installs them)";
+        std::string why;
+        const auto account = DesktopAccount(why);
+        if (!account)
+            GTEST_SKIP() << why;
+        m_session = std::make_unique<DesktopSession>(*account);
+        ASSERT_TRUE(m_session->StartXvfb(kWidth, kHeight, why)) << why;
+        m_session->Start({"openbox"}, "openbox");
+        m_session->Start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                          "120", "--height", "24", "--transparent", "false"},
+                         "trayer");
+    }
+
+    bool ScreenShows(const Rgb& colour)
+    {
+        std::string why;
+        const auto shot = m_session->GrabX11(why);
+        m_last = shot ? Describe(*shot) : why;
+        return shot && ShowsEverywhere(*shot, colour);
+    }
+
+    std::unique_ptr<DesktopSession> m_session;
+    std::string m_last;
+};
+
+TEST_F(LiveLayerX11, TheThemePlaysInTheLayerProgramAndGoesWithOndrix)
+{
+    AppSandbox sandbox;
+    WriteThemeSettings(sandbox, MakeSolidTheme(sandbox, kThemeColour));
+    HandToSession(sandbox, *m_session,
+                  {{"QT_QPA_PLATFORM", "xcb"},
+                   {"XDG_SESSION_TYPE", "x11"},
+                   {"XDG_CURRENT_DESKTOP", ""},
+                   {"ONDRIX_DESKTOP", "x11"},
+                   {"ONDRIX_SCREEN", ""}});
+    const std::filesystem::path program = sandbox.appDir() / "ondrix-layer";
+
+    const pid_t pid = sandbox.Start();
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kThemeColour); }, 60s))
+        << "the theme was not shown: " << m_last;
+    const std::vector<pid_t> layer = ProcessesOf(program);
+    ASSERT_EQ(layer.size(), 1u) << "one layer program runs for Ondrix";
+    const RunResult window =
+        m_session->Run({"xdotool", "search", "--onlyvisible", "--name", "^Ondrix desktop$"});
+    EXPECT_FALSE(window.out.empty()) << "no live layer window is mapped";
+
+    ::kill(pid, SIGKILL);
+    const bool gone = WaitUntil([&] { return ProcessesOf(program).empty(); }, 1s);
+    EXPECT_TRUE(gone) << "the layer program outlived Ondrix";
+    const RunResult left = m_session->Run({"xdotool", "search", "--name", "^Ondrix desktop$"});
+    EXPECT_TRUE(left.out.empty()) << "a layer window was left: " << left.out;
+    EXPECT_FALSE(ScreenShows(kThemeColour)) << "the theme still shows";
+}
+
+} // namespace
+} // namespace ondrix::test
