@@ -244,6 +244,7 @@ int main(int argc, char** argv)
         layerClient->SetSound(options.ThemeSound);
         layerClient->SetPauseWhenCovered(options.ThemePauseCovered);
         layerClient->SetPauseOnBattery(options.ThemePauseBattery);
+        layerClient->SetOverIcons(options.ThemeOverIcons);
     };
     applyLayerOptions();
     if (layerClient != nullptr) {

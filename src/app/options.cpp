@@ -158,6 +158,7 @@ void LoadOptions(TOptions& options, const std::string& appDir, const Registry& r
     options.ThemeSound = read.Bool("ThemeSound", false);
     options.ThemePauseCovered = read.Bool("ThemePauseCovered", true);
     options.ThemePauseBattery = read.Bool("ThemePauseBattery", false);
+    options.ThemeOverIcons = read.Bool("ThemeOverIcons", false);
     options.FitEachMonitor = read.Bool("FitEachMonitor", false);
 
     options.FirstRun = !read.Exists("firstrun");
@@ -209,6 +210,7 @@ void SaveOptions(const TOptions& options, Registry& registry)
     writeBool("ThemeSound", options.ThemeSound);
     writeBool("ThemePauseCovered", options.ThemePauseCovered);
     writeBool("ThemePauseBattery", options.ThemePauseBattery);
+    writeBool("ThemeOverIcons", options.ThemeOverIcons);
     writeBool("FitEachMonitor", options.FitEachMonitor);
 }
 

@@ -46,6 +46,7 @@ struct TOptions
     bool ThemeSound = false;        // the live theme layer plays the movie's sound
     bool ThemePauseCovered = true;  // the live theme layer pauses under a covering window
     bool ThemePauseBattery = false; // the live theme layer pauses while on battery
+    bool ThemeOverIcons = false;    // live over a desktop's own icon window, not a still picture
     bool FitEachMonitor = false;    // pictures are placed on every monitor, not once across all
 
     // Beside the record: the application folder, the current items and the web links.

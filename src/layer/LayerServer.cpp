@@ -81,6 +81,7 @@ void LayerServer::Handle(const LayerMessage& request)
             m_layer->SetSound(options.sound);
             m_layer->SetPauseWhenCovered(options.pauseCovered);
             m_layer->SetPauseOnBattery(options.pauseBattery);
+            m_layer->SetOverIcons(options.overIcons);
             break;
         }
         case LayerVerb::Size: {

@@ -59,6 +59,12 @@ WebEngineActiveDesktop::WebEngineActiveDesktop(Settings settings, std::function<
     connect(&m_moment, &QTimer::timeout, this, &WebEngineActiveDesktop::TakeStillPicture);
     m_coverWatch.setInterval(1000);
     connect(&m_coverWatch, &QTimer::timeout, this, &WebEngineActiveDesktop::WatchCover);
+    m_stackWatch.setInterval(1000);
+    connect(&m_stackWatch, &QTimer::timeout, this, [this] {
+        if (m_view && m_view->windowHandle() != nullptr && !m_paused &&
+            OtherDesktopWindowAbove(*m_view->windowHandle()))
+            m_view->raise();
+    });
 
     // Screens added, removed or resized: the live layer follows at once.
     const auto watch = [this](QScreen* screen) {
@@ -116,6 +122,7 @@ void WebEngineActiveDesktop::DropView()
     m_movieWatch.stop();
     m_moment.stop();
     m_coverWatch.stop();
+    m_stackWatch.stop();
     m_covered = false;
     if (std::exchange(m_paused, false))
         emit pausedChanged(false);
@@ -147,7 +154,7 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
     ThemeLayerKind kind = m_settings.kind;
     // A file manager's icon window would hide a live layer, or be hidden by it: its desktop
     // gets the still picture, under its icons.
-    if (kind == ThemeLayerKind::LiveWindow && x11 &&
+    if (kind == ThemeLayerKind::LiveWindow && x11 && !m_overIcons &&
         OtherDesktopWindowPresent(m_view ? m_view->windowHandle() : nullptr))
         kind = ThemeLayerKind::StillPicture;
     if (kind != ThemeLayerKind::LiveWindow || m_shown != ThemeLayerKind::LiveWindow)
@@ -173,8 +180,11 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
     FitToDesktop();
     m_view->load(url);
     m_view->show();
-    if (kind == ThemeLayerKind::LiveWindow && x11)
-        m_view->lower();
+    if (kind == ThemeLayerKind::LiveWindow && x11) {
+        PlaceInStack();
+        if (m_overIcons)
+            m_stackWatch.start();
+    }
     if (kind == ThemeLayerKind::LiveWindow && ((x11 && m_pauseWhenCovered) || m_pauseOnBattery))
         m_coverWatch.start();
     if (std::exchange(m_shown, kind) != kind)
@@ -279,6 +289,21 @@ void WebEngineActiveDesktop::PowerPropertiesChanged(const QString& interfaceName
         SetOnBattery(found->toBool());
 }
 
+void WebEngineActiveDesktop::SetOverIcons(bool on)
+{
+    m_overIcons = on;
+}
+
+// Below every other window; over the icons, above the desktop's own window too (the window
+// manager keeps both in the desktop's layer, below the normal windows).
+void WebEngineActiveDesktop::PlaceInStack()
+{
+    if (m_overIcons)
+        m_view->raise();
+    else
+        m_view->lower();
+}
+
 void WebEngineActiveDesktop::SetOnBattery(bool onBattery)
 {
     m_onBattery = onBattery;
@@ -303,7 +328,7 @@ void WebEngineActiveDesktop::SetPaused(bool paused)
             emit failed(QString::fromUtf8(error.what()));
         }
         m_view->show();
-        m_view->lower();
+        PlaceInStack();
     }
     emit pausedChanged(paused);
 }

@@ -74,6 +74,10 @@ public:
     // power source is asked of UPower on the system bus and followed from then on; without
     // UPower the machine counts as on mains.
     void SetPauseOnBattery(bool on);
+    // Whether a live layer plays over a desktop's own icon window (above it, below every other
+    // window, and raised again when the desktop maps its window anew) rather than turning into
+    // the still picture under the icons (off by default). Counts from the next page shown.
+    void SetOverIcons(bool on);
     bool OnBattery() const { return m_onBattery; }
     bool Paused() const { return m_paused; }
 
@@ -99,6 +103,7 @@ private:
     void DropView();
     void FitToDesktop();
     void ApplyHints();
+    void PlaceInStack();
     void WatchMovie();
     void TakeStillPicture();
     void WatchCover();
@@ -119,8 +124,10 @@ private:
     QTimer m_movieWatch;
     QTimer m_moment;
     QTimer m_coverWatch;
+    QTimer m_stackWatch; // keeps a layer over the icons above the icon window
     bool m_pauseWhenCovered = true;
     bool m_pauseOnBattery = false;
+    bool m_overIcons = false;
     bool m_covered = false;
     bool m_onBattery = false;
     bool m_watchingPower = false;

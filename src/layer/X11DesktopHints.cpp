@@ -83,6 +83,32 @@ bool OtherDesktopWindowPresent(const QWindow* ours)
     return false;
 }
 
+bool OtherDesktopWindowAbove(const QWindow& ours)
+{
+    xcb_connection_t* connection = QtConnection();
+    if (connection == nullptr)
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_atom_t windowType = Atom(connection, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t desktopType = Atom(connection, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    const auto own = static_cast<xcb_window_t>(ours.winId());
+    // Bottom to top: every desktop window after ours is above it.
+    bool oursSeen = false;
+    for (const std::uint32_t client :
+         ListProperty(connection, root, Atom(connection, "_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW)) {
+        if (client == own) {
+            oursSeen = true;
+            continue;
+        }
+        if (!oursSeen)
+            continue;
+        const std::vector<std::uint32_t> types = ListProperty(connection, client, windowType, XCB_ATOM_ATOM);
+        if (std::find(types.begin(), types.end(), desktopType) != types.end())
+            return true;
+    }
+    return false;
+}
+
 std::vector<ClientWindow> ReadClientWindows(const QWindow* ours)
 {
     xcb_connection_t* connection = QtConnection();

@@ -21,6 +21,10 @@ void ApplyDesktopWindowHints(QWindow& window);
 // False when Qt does not run on X11.
 bool OtherDesktopWindowPresent(const QWindow* ours);
 
+// Whether another desktop-type window is stacked above ours (_NET_CLIENT_LIST_STACKING): an
+// icon window the desktop has mapped again after ours. False when Qt does not run on X11.
+bool OtherDesktopWindowAbove(const QWindow& ours);
+
 // The window manager's clients but ours, with what DesktopCovered needs of them; empty when Qt
 // does not run on X11.
 std::vector<ClientWindow> ReadClientWindows(const QWindow* ours);

@@ -198,6 +198,8 @@ QWidget* OptionsPage::BuildThemesTab()
     m_cbThemePause->setObjectName("cbThemePause");
     m_cbThemeBattery = new QCheckBox(content);
     m_cbThemeBattery->setObjectName("cbThemeBattery");
+    m_cbThemeOverIcons = new QCheckBox(content);
+    m_cbThemeOverIcons->setObjectName("cbThemeOverIcons");
 
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(m_lbOp2);
@@ -205,6 +207,7 @@ QWidget* OptionsPage::BuildThemesTab()
     layout->addWidget(m_cbThemeSound);
     layout->addWidget(m_cbThemePause);
     layout->addWidget(m_cbThemeBattery);
+    layout->addWidget(m_cbThemeOverIcons);
     layout->addStretch(1);
     return MakeTab("tsAdv", content);
 }
@@ -280,6 +283,7 @@ void OptionsPage::LoadOptionsPage()
     m_cbThemeSound->setChecked(o.ThemeSound);
     m_cbThemePause->setChecked(o.ThemePauseCovered);
     m_cbThemeBattery->setChecked(o.ThemePauseBattery);
+    m_cbThemeOverIcons->setChecked(o.ThemeOverIcons);
 
     m_rg11->SetItemIndex(IndexOrNone(o.ilChType, m_rg11->ItemCount()));
     m_rg12->SetItemIndex(IndexOrNone(o.ilRandOrOrder, m_rg12->ItemCount()));
@@ -313,6 +317,7 @@ void OptionsPage::CommitOptionsPage()
     o.ThemeSound = m_cbThemeSound->isChecked();
     o.ThemePauseCovered = m_cbThemePause->isChecked();
     o.ThemePauseBattery = m_cbThemeBattery->isChecked();
+    o.ThemeOverIcons = m_cbThemeOverIcons->isChecked();
 
     CommitIndex(m_rg11->ItemIndex(), o.ilChType);
     CommitIndex(m_rg12->ItemIndex(), o.ilRandOrOrder);
@@ -350,6 +355,8 @@ void OptionsPage::ApplyTexts(const TLanguage& language)
             Q(texts.Read("THEME_LAYER", "pause", "Pause live themes under a full-screen window")));
         m_cbThemeBattery->setText(
             Q(texts.Read("THEME_LAYER", "battery", "Pause live themes while on battery")));
+        m_cbThemeOverIcons->setText(
+            Q(texts.Read("THEME_LAYER", "overicons", "Play live themes over the desktop's icons")));
     }
 
     m_gbTime->setTitle(Q(language, Txt::PAGE_OPTIONS_tsAdvgbTime));

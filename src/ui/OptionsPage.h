@@ -76,6 +76,7 @@ private:
     QCheckBox* m_cbThemeSound = nullptr;
     QCheckBox* m_cbThemePause = nullptr;
     QCheckBox* m_cbThemeBattery = nullptr;
+    QCheckBox* m_cbThemeOverIcons = nullptr;
 
     QLabel* m_lbOp3 = nullptr;
     RadioGroup* m_rg11 = nullptr;

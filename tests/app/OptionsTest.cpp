@@ -92,6 +92,7 @@ TEST_F(OptionsTest, FreshSystemGivesDefaultsAndWritesFirstRunList)
     EXPECT_FALSE(o.ThemeSound);
     EXPECT_TRUE(o.ThemePauseCovered);
     EXPECT_FALSE(o.ThemePauseBattery);
+    EXPECT_FALSE(o.ThemeOverIcons);
     EXPECT_FALSE(o.FitEachMonitor);
     EXPECT_EQ(o.DisplaySlots, (DisplaySlotArray{2, 2, 2, 0, 0, 1}));
     EXPECT_EQ(o.DisplaySlotsEdit, o.DisplaySlots);
@@ -296,6 +297,7 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     o.ThemeSound = true;
     o.ThemePauseCovered = false;
     o.ThemePauseBattery = true;
+    o.ThemeOverIcons = true;
     o.FitEachMonitor = true;
     Save(o);
 
@@ -328,6 +330,7 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     EXPECT_TRUE(r.ThemeSound);
     EXPECT_FALSE(r.ThemePauseCovered);
     EXPECT_TRUE(r.ThemePauseBattery);
+    EXPECT_TRUE(r.ThemeOverIcons);
     EXPECT_TRUE(r.FitEachMonitor);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "FitEachMonitor"), 1u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 1u);
@@ -337,12 +340,14 @@ TEST_F(OptionsTest, SaveThenLoadGivesEveryStoredValueBack)
     o.ThemeSound = false;
     o.ThemePauseCovered = true;
     o.ThemePauseBattery = false;
+    o.ThemeOverIcons = false;
     o.FitEachMonitor = false;
     Save(o);
     const TOptions d = Load();
     EXPECT_FALSE(d.ThemeSound);
     EXPECT_TRUE(d.ThemePauseCovered);
     EXPECT_FALSE(d.ThemePauseBattery);
+    EXPECT_FALSE(d.ThemeOverIcons);
     EXPECT_FALSE(d.FitEachMonitor);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "FitEachMonitor"), 0u);
     EXPECT_EQ(RegFileRegistry(RegPath()).ReadDword(Hive::LocalMachine, kOptionsKey, "ThemeSound"), 0u);
@@ -385,6 +390,7 @@ TEST_F(OptionsTest, SaveWritesEveryValueInItsOrder)
                                                "ThemeSound",
                                                "ThemePauseCovered",
                                                "ThemePauseBattery",
+                                               "ThemeOverIcons",
                                                "FitEachMonitor"};
     EXPECT_EQ(names, expected);
     EXPECT_NE(

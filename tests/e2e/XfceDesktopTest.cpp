@@ -6,6 +6,7 @@
 #include "DesktopScenes.h"
 #include "DesktopSession.h"
 #include "ProcessRunner.h"
+#include "platform/RegFileRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -151,6 +152,62 @@ TEST_F(XfceDesktop, ThemeIsAStillPictureUnderTheIconsAndEverySettingComesBack)
         m_session->Run({"xdotool", "search", "--onlyvisible", "--name", "^Ondrix desktop$"});
     EXPECT_TRUE(layer.out.empty()) << "a live layer window is mapped: " << layer.out;
     ExpectIconWindowUsable();
+
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(sandbox.WaitForExit(pid, 30s), 0);
+    ExpectAsBefore();
+}
+
+// "Play live themes over the desktop's icons": the theme plays live above xfdesktop's window
+// (the desktop's own picture settings untouched), and again once xfdesktop has been started anew.
+TEST_F(XfceDesktop, WithTheOptionTheThemePlaysLiveOverTheIconsAndStaysAboveARestartedDesktop)
+{
+    AppSandbox sandbox;
+    WriteThemeSettings(sandbox, MakeSolidTheme(sandbox, kThemeColour));
+    RegFileRegistry(sandbox.registryFile().string())
+        .WriteDword(Hive::LocalMachine, "SOFTWARE\\Quorvane\\Ondrix2\\Options", "ThemeOverIcons", 1);
+    HandOver(sandbox);
+
+    const pid_t pid = sandbox.Start();
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kThemeColour); }, 60s))
+        << "the theme does not show over the icons: " << m_last;
+    const auto layerMapped = [&] {
+        return !m_session->Run({"xdotool", "search", "--onlyvisible", "--name", "^Ondrix desktop$"})
+                    .out.empty();
+    };
+    EXPECT_TRUE(layerMapped()) << "no live layer window is mapped";
+    EXPECT_EQ(Listing(), m_before) << "the desktop's picture was changed: the theme is no live layer";
+
+    // A normal window stays above the layer, also when the layer is raised by hand.
+    const pid_t normal = m_session->Start(
+        {"xmessage", "-geometry", "400x300+100+80", "-bg", "#20C040", "-fg", "#20C040", "normal window"},
+        "xmessage");
+    const auto normalShows = [&] {
+        std::string why;
+        const auto shot = m_session->GrabX11(why);
+        m_last = shot ? Describe(*shot) : why;
+        return shot && shot->At(300, 230) == Rgb{0x20, 0xC0, 0x40};
+    };
+    EXPECT_TRUE(WaitUntil(normalShows, 10s)) << "the normal window is not seen: " << m_last;
+    m_session->Run({"xdotool", "search", "--name", "^Ondrix desktop$", "windowraise"});
+    WaitUntil([] { return false; }, 1500ms);
+    EXPECT_TRUE(normalShows()) << "the raised layer covers the normal window: " << m_last;
+    m_session->Stop(normal);
+
+    // xfdesktop started anew maps its window over ours; ours goes above it again.
+    m_session->Stop(m_desktop);
+    m_desktop = m_session->Start({"xfdesktop", "--disable-wm-check"}, "xfdesktop");
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return !m_session->Run({"xdotool", "search", "--onlyvisible", "--class", "xfdesktop"})
+                        .out.empty();
+        },
+        20s))
+        << m_session->Log("xfdesktop");
+    WaitUntil([] { return false; }, 1s);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kThemeColour); }, 10s))
+        << "the restarted desktop covers the theme: " << m_last;
+    EXPECT_TRUE(layerMapped());
 
     ::kill(pid, SIGTERM);
     ASSERT_EQ(sandbox.WaitForExit(pid, 30s), 0);

@@ -125,6 +125,13 @@ void LayerClient::SetPauseOnBattery(bool on)
         Send(LayerVerb::Options, EncodeLayerOptions(m_options));
 }
 
+void LayerClient::SetOverIcons(bool on)
+{
+    m_options.overIcons = on;
+    if (m_ready)
+        Send(LayerVerb::Options, EncodeLayerOptions(m_options));
+}
+
 void LayerClient::Start()
 {
     int ends[2];

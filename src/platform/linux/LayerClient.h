@@ -63,6 +63,7 @@ public:
     void SetSound(bool on);
     void SetPauseWhenCovered(bool on);
     void SetPauseOnBattery(bool on);
+    void SetOverIcons(bool on);
 
     LayerRoute Route() const { return m_settings.route; }
     // The program's process id while one runs, else 0 (tests).
