@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -228,6 +229,24 @@ void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Env
     sandbox.UseConfigDir(session.root() / "config");
     sandbox.RunAs(session.account().uid, session.account().gid);
     session.GiveToAccount(sandbox.configDir());
+}
+
+std::vector<pid_t> ProcessesRunning(const std::filesystem::path& program)
+{
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::ifstream status(entry.path() / "stat");
+        std::string pid, command, state;
+        status >> pid >> command >> state;
+        if (line.substr(0, line.find('\0')) == program.string() && state != "Z")
+            found.push_back(static_cast<pid_t>(std::stoi(name)));
+    }
+    return found;
 }
 
 } // namespace ondrix::test

@@ -62,6 +62,10 @@ std::string Describe(const Screenshot& shot);
 // window of that class), which Escape closes again. whyNot says what failed.
 bool IconWindowTakesClicks(DesktopSession& session, const std::string& windowClass, std::string& whyNot);
 
+// The running processes (zombies aside) whose program is this file: the sandbox's own layer
+// program, say.
+std::vector<pid_t> ProcessesRunning(const std::filesystem::path& program);
+
 // The sandbox set up for the session's account and environment: the program runs as that
 // account with the session's environment only, plus extra.
 void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Environment& extra);

@@ -431,6 +431,59 @@ bool DesktopSession::StartSway(int width, int height, const std::string& config,
     return true;
 }
 
+bool DesktopSession::StartMutter(int width, int height, std::string& whyNot)
+{
+    for (const char* program : {"pipewire", "wireplumber"}) {
+        const pid_t pid = Start({program}, program);
+        WaitUntil([] { return false; }, 300ms);
+        if (!Running(pid)) {
+            whyNot = std::string(program) + " did not start: " + Log(program);
+            return false;
+        }
+    }
+    // Mutter hands its displays to the program it runs: that one writes them down and waits.
+    const fs::path displays = m_root / "mutter.env";
+    const pid_t pid = Start({"mutter", "--headless", "--wayland", "--virtual-monitor",
+                             std::to_string(width) + "x" + std::to_string(height), "--", "sh", "-c",
+                             "env > '" + displays.string() + ".part' && mv '" + displays.string() +
+                                 ".part' '" + displays.string() + "' && exec sleep 86400"},
+                            "mutter");
+    if (!WaitUntil([&] { return fs::exists(displays); }, 30s) || !Running(pid)) {
+        whyNot = "mutter did not start: " + Log("mutter");
+        return false;
+    }
+    std::istringstream lines(ReadAll(displays));
+    for (std::string line; std::getline(lines, line);) {
+        const auto equals = line.find('=');
+        const std::string name = line.substr(0, equals);
+        if (equals != std::string::npos &&
+            (name == "WAYLAND_DISPLAY" || name == "DISPLAY" || name == "XAUTHORITY"))
+            environment[name] = line.substr(equals + 1);
+    }
+    if (environment["DISPLAY"].empty() || environment["WAYLAND_DISPLAY"].empty()) {
+        whyNot = "mutter named no displays: " + ReadAll(displays);
+        return false;
+    }
+    return true;
+}
+
+std::optional<Screenshot> DesktopSession::GrabMutter(const std::string& shotProgram, std::string& whyNot)
+{
+    const fs::path png = runtimeDir() / ("shot-" + std::to_string(++m_shots) + ".png");
+    const fs::path ppm = runtimeDir() / ("shot-" + std::to_string(m_shots) + ".ppm");
+    const RunResult shot = Run({shotProgram, png.string()});
+    if (shot.exitCode != 0) {
+        whyNot = "the screen cast failed: " + shot.err;
+        return std::nullopt;
+    }
+    const RunResult converted = Run({"convert", png.string(), "-depth", "8", "ppm:" + ppm.string()});
+    if (converted.exitCode != 0) {
+        whyNot = "convert failed: " + converted.err;
+        return std::nullopt;
+    }
+    return ReadPpm(ppm);
+}
+
 std::optional<Screenshot> DesktopSession::GrabWayland(std::string& whyNot)
 {
     const fs::path file = runtimeDir() / ("shot-" + std::to_string(++m_shots) + ".ppm");

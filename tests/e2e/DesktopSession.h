@@ -99,9 +99,15 @@ public:
     // given extra configuration lines; sets WAYLAND_DISPLAY and SWAYSOCK.
     bool StartSway(int width, int height, const std::string& config, std::string& whyNot, int outputs = 1);
 
-    // The screen as a user sees it: grim on Wayland, the root window on X11.
+    // Headless mutter (GNOME's compositor) with one virtual monitor and XWayland, and PipeWire
+    // for its screen casts; needs StartDbus first. Sets WAYLAND_DISPLAY, DISPLAY and XAUTHORITY.
+    bool StartMutter(int width, int height, std::string& whyNot);
+
+    // The screen as a user sees it: grim on Wayland, the root window on X11, mutter's screen
+    // cast of its monitor (the program ondrix-mutter-shot, given by the tests).
     std::optional<Screenshot> GrabWayland(std::string& whyNot);
     std::optional<Screenshot> GrabX11(std::string& whyNot);
+    std::optional<Screenshot> GrabMutter(const std::string& shotProgram, std::string& whyNot);
 
     // Makes a file or folder tree the account's own.
     void GiveToAccount(const std::filesystem::path& path) const;

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
-#include <iterator>
 
 namespace ondrix::test {
 namespace {
@@ -19,25 +17,6 @@ using namespace std::chrono_literals;
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr Rgb kThemeColour{0x20, 0xA0, 0xE0};
-
-// The process ids whose program is this file (the sandbox's own layer program).
-std::vector<pid_t> ProcessesOf(const std::filesystem::path& program)
-{
-    std::vector<pid_t> found;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        std::ifstream status(entry.path() / "stat");
-        std::string pid, comm, state;
-        status >> pid >> comm >> state;
-        if (line.substr(0, line.find('\0')) == program.string() && state != "Z")
-            found.push_back(static_cast<pid_t>(std::stoi(name)));
-    }
-    return found;
-}
 
 class LiveLayerX11 : public ::testing::Test
 {
@@ -86,14 +65,14 @@ TEST_F(LiveLayerX11, TheThemePlaysInTheLayerProgramAndGoesWithOndrix)
     const pid_t pid = sandbox.Start();
     EXPECT_TRUE(WaitUntil([&] { return ScreenShows(kThemeColour); }, 60s))
         << "the theme was not shown: " << m_last;
-    const std::vector<pid_t> layer = ProcessesOf(program);
+    const std::vector<pid_t> layer = ProcessesRunning(program);
     ASSERT_EQ(layer.size(), 1u) << "one layer program runs for Ondrix";
     const RunResult window =
         m_session->Run({"xdotool", "search", "--onlyvisible", "--name", "^Ondrix desktop$"});
     EXPECT_FALSE(window.out.empty()) << "no live layer window is mapped";
 
     ::kill(pid, SIGKILL);
-    const bool gone = WaitUntil([&] { return ProcessesOf(program).empty(); }, 1s);
+    const bool gone = WaitUntil([&] { return ProcessesRunning(program).empty(); }, 1s);
     EXPECT_TRUE(gone) << "the layer program outlived Ondrix";
     const RunResult left = m_session->Run({"xdotool", "search", "--name", "^Ondrix desktop$"});
     EXPECT_TRUE(left.out.empty()) << "a layer window was left: " << left.out;
