@@ -452,6 +452,11 @@ bool DesktopSession::StartMutter(int width, int height, std::string& whyNot)
         whyNot = "mutter did not start: " + Log("mutter");
         return false;
     }
+    return TakeDisplays(displays, whyNot);
+}
+
+bool DesktopSession::TakeDisplays(const fs::path& displays, std::string& whyNot)
+{
     std::istringstream lines(ReadAll(displays));
     for (std::string line; std::getline(lines, line);) {
         const auto equals = line.find('=');
@@ -461,17 +466,50 @@ bool DesktopSession::StartMutter(int width, int height, std::string& whyNot)
             environment[name] = line.substr(equals + 1);
     }
     if (environment["DISPLAY"].empty() || environment["WAYLAND_DISPLAY"].empty()) {
-        whyNot = "mutter named no displays: " + ReadAll(displays);
+        whyNot = "the compositor named no displays: " + ReadAll(displays);
         return false;
     }
     return true;
 }
 
-std::optional<Screenshot> DesktopSession::GrabMutter(const std::string& shotProgram, std::string& whyNot)
+bool DesktopSession::StartKWin(int width, int height, std::string& whyNot)
+{
+    // The installed program carries a file capability that a container refuses; a plain copy
+    // (without it) runs.
+    const fs::path kwin = m_root / "kwin_wayland";
+    std::error_code error;
+    fs::copy_file("/usr/bin/kwin_wayland", kwin, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        whyNot = "kwin_wayland cannot be copied: " + error.message();
+        return false;
+    }
+    GiveToAccount(kwin);
+    // KWin hands its displays to the program it runs: that one writes them down and waits.
+    const fs::path displays = m_root / "kwin.env";
+    const fs::path inner = m_root / "kwin-session.sh";
+    {
+        std::ofstream script(inner);
+        script << "env > '" << displays.string() << ".part' && mv '" << displays.string() << ".part' '"
+               << displays.string() << "' && exec sleep 86400\n";
+    }
+    GiveToAccount(inner);
+    const pid_t pid =
+        Start({kwin.string(), "--virtual", "--xwayland", "--width", std::to_string(width), "--height",
+               std::to_string(height), "--no-lockscreen", "--exit-with-session", "sh " + inner.string()},
+              "kwin", {{"KWIN_SCREENSHOT_NO_PERMISSION_CHECKS", "1"}});
+    if (!WaitUntil([&] { return fs::exists(displays); }, 30s) || !Running(pid)) {
+        whyNot = "KWin did not start: " + Log("kwin");
+        return false;
+    }
+    return TakeDisplays(displays, whyNot);
+}
+
+std::optional<Screenshot> DesktopSession::GrabCompositor(const std::string& shotProgram,
+                                                         const std::string& compositor, std::string& whyNot)
 {
     const fs::path png = runtimeDir() / ("shot-" + std::to_string(++m_shots) + ".png");
     const fs::path ppm = runtimeDir() / ("shot-" + std::to_string(m_shots) + ".ppm");
-    const RunResult shot = Run({shotProgram, png.string()});
+    const RunResult shot = Run({shotProgram, compositor, png.string()});
     if (shot.exitCode != 0) {
         whyNot = "the screen cast failed: " + shot.err;
         return std::nullopt;

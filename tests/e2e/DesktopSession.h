@@ -102,12 +102,17 @@ public:
     // Headless mutter (GNOME's compositor) with one virtual monitor and XWayland, and PipeWire
     // for its screen casts; needs StartDbus first. Sets WAYLAND_DISPLAY, DISPLAY and XAUTHORITY.
     bool StartMutter(int width, int height, std::string& whyNot);
+    // Headless KWin (KDE's compositor) with one virtual output and XWayland; sets WAYLAND_DISPLAY
+    // and DISPLAY. Its screenshot service answers without asking.
+    bool StartKWin(int width, int height, std::string& whyNot);
 
-    // The screen as a user sees it: grim on Wayland, the root window on X11, mutter's screen
-    // cast of its monitor (the program ondrix-mutter-shot, given by the tests).
+    // The screen as a user sees it: grim on Wayland, the root window on X11, and through the
+    // services of mutter and KWin ("mutter", "kwin": the program ondrix-compositor-shot, given
+    // by the tests).
     std::optional<Screenshot> GrabWayland(std::string& whyNot);
     std::optional<Screenshot> GrabX11(std::string& whyNot);
-    std::optional<Screenshot> GrabMutter(const std::string& shotProgram, std::string& whyNot);
+    std::optional<Screenshot> GrabCompositor(const std::string& shotProgram, const std::string& compositor,
+                                             std::string& whyNot);
 
     // Makes a file or folder tree the account's own.
     void GiveToAccount(const std::filesystem::path& path) const;
@@ -119,6 +124,7 @@ private:
     pid_t Spawn(const std::vector<std::string>& argv, const Environment& env,
                 const std::filesystem::path& out, const std::filesystem::path& err);
     void EndStrays();
+    bool TakeDisplays(const std::filesystem::path& displays, std::string& whyNot);
 
     Account m_account;
     std::filesystem::path m_root;

@@ -1,17 +1,22 @@
-// A screenshot of a headless mutter's monitor, for the real-desktop tests: XWayland's root
-// window cannot be read there, so the monitor is recorded through mutter's screen-cast service
-// (its session lives as long as this D-Bus connection) and one frame of the PipeWire stream is
-// written as a PNG by GStreamer.
-//   ondrix-mutter-shot <file.png> [monitor]   (monitor: "Meta-0" by default)
+// A screenshot of a headless Wayland compositor, for the real-desktop tests; XWayland's root
+// window cannot be read there.
+//   ondrix-compositor-shot mutter <file.png>
+//     mutter's monitor "Meta-0" recorded through its screen-cast service (its session lives as
+//     long as this D-Bus connection); one frame of the PipeWire stream written by GStreamer
+//   ondrix-compositor-shot kwin <file.png>
+//     KWin's whole workspace through its screenshot service, read from a pipe
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QDBusUnixFileDescriptor>
+#include <QImage>
 #include <QProcess>
 #include <QTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -33,15 +38,9 @@ public slots:
 
 } // namespace
 
-int main(int argc, char** argv)
+int MutterShot(const QString& file)
 {
-    QCoreApplication app(argc, argv);
-    if (argc < 2) {
-        std::fputs("usage: ondrix-mutter-shot <file.png> [monitor]\n", stderr);
-        return 2;
-    }
-    const QString file = QString::fromLocal8Bit(argv[1]);
-    const QString monitor = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Meta-0");
+    const QString monitor = QStringLiteral("Meta-0");
     QDBusConnection bus = QDBusConnection::sessionBus();
     QDBusInterface cast(kService, QStringLiteral("/org/gnome/Mutter/ScreenCast"),
                         QStringLiteral("org.gnome.Mutter.ScreenCast"), bus);
@@ -93,4 +92,52 @@ int main(int argc, char** argv)
     return code;
 }
 
-#include "MutterScreenshot.moc"
+int KWinShot(const QString& file)
+{
+    int ends[2];
+    if (::pipe(ends) != 0) {
+        std::fputs("no pipe\n", stderr);
+        return 1;
+    }
+    QDBusInterface shots(QStringLiteral("org.kde.KWin"), QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                         QStringLiteral("org.kde.KWin.ScreenShot2"), QDBusConnection::sessionBus());
+    const QDBusReply<QVariantMap> reply = shots.call(QStringLiteral("CaptureWorkspace"),
+                                                     QVariantMap{{QStringLiteral("native-resolution"), true}},
+                                                     QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])));
+    ::close(ends[1]);
+    if (!reply.isValid()) {
+        ::close(ends[0]);
+        std::fprintf(stderr, "no screenshot: %s\n", qPrintable(reply.error().message()));
+        return 1;
+    }
+    QByteArray bytes;
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, static_cast<qsizetype>(got));
+    ::close(ends[0]);
+    const QVariantMap image = reply.value();
+    const int width = image.value(QStringLiteral("width")).toInt();
+    const int height = image.value(QStringLiteral("height")).toInt();
+    const int stride = image.value(QStringLiteral("stride")).toInt();
+    const auto format = static_cast<QImage::Format>(image.value(QStringLiteral("format")).toInt());
+    if (width <= 0 || height <= 0 || bytes.size() < static_cast<qsizetype>(stride) * height) {
+        std::fputs("the screenshot is incomplete\n", stderr);
+        return 1;
+    }
+    const QImage shot(reinterpret_cast<const uchar*>(bytes.constData()), width, height, stride, format);
+    return shot.save(file, "PNG") ? 0 : 1;
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString compositor = argc == 3 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (compositor != QLatin1String("mutter") && compositor != QLatin1String("kwin")) {
+        std::fputs("usage: ondrix-compositor-shot mutter|kwin <file.png>\n", stderr);
+        return 2;
+    }
+    const QString file = QString::fromLocal8Bit(argv[2]);
+    return compositor == QLatin1String("mutter") ? MutterShot(file) : KWinShot(file);
+}
+
+#include "CompositorScreenshot.moc"

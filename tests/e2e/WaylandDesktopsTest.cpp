@@ -1,8 +1,10 @@
-// The live layer on GNOME's compositor: the real program, its own window a Wayland client, on
-// headless mutter with XWayland. The theme plays in the layer program's desktop window on
-// XWayland, below a normal window also when the layer is raised by hand (a window without the
-// desktop hints, raised the same way, covers that window: the control), and goes with the
-// pictures mode and at exit. The screen is read through mutter's screen cast.
+// The live layer on the compositors of GNOME and KDE Plasma: the real program, its own window a
+// Wayland client, on headless mutter and on headless KWin, each with XWayland. The theme plays in
+// the layer program's desktop window on XWayland, below a normal window also when the layer is
+// raised by hand (a window without the desktop hints covers that window: the control), and goes
+// with the pictures mode and at exit. The screen is read through the compositors' own services.
+// KWin runs without plasmashell, whose scripting service a stand-in answers for the picture
+// backend.
 #include "DesktopScenes.h"
 #include "DesktopSession.h"
 #include "ProcessRunner.h"
@@ -22,14 +24,19 @@ constexpr Rgb kThemeColour{0x20, 0xA0, 0xE0};
 constexpr Rgb kNormal{0x20, 0xC0, 0x40};
 constexpr Rgb kControl{0xC0, 0x20, 0x40};
 
-class GnomeMutter : public ::testing::Test
+class WaylandDesktops : public ::testing::TestWithParam<std::string>
 {
 protected:
+    bool Mutter() const { return GetParam() == "mutter"; }
+
     void SetUp() override
     {
-        const std::string missing =
-            MissingPrograms({"mutter", "Xwayland", "pipewire", "wireplumber", "gst-launch-1.0", "dbus-daemon",
-                             "xmessage", "xdotool", "convert"});
+        const std::vector<std::string> compositor =
+            Mutter() ? std::vector<std::string>{"mutter", "pipewire", "wireplumber", "gst-launch-1.0"}
+                     : std::vector<std::string>{"kwin_wayland"};
+        std::vector<std::string> programs{"Xwayland", "dbus-daemon", "xmessage", "xdotool", "convert"};
+        programs.insert(programs.end(), compositor.begin(), compositor.end());
+        const std::string missing = MissingPrograms(programs);
         if (!missing.empty())
             GTEST_SKIP() << "not installed: " << missing << " (scripts/deps installs them)";
         std::string why;
@@ -38,13 +45,18 @@ protected:
             GTEST_SKIP() << why;
         m_session = std::make_unique<DesktopSession>(*account);
         ASSERT_TRUE(m_session->StartDbus(why)) << why;
-        ASSERT_TRUE(m_session->StartMutter(kWidth, kHeight, why)) << why;
+        if (Mutter()) {
+            ASSERT_TRUE(m_session->StartMutter(kWidth, kHeight, why)) << why;
+        } else {
+            ASSERT_TRUE(m_session->StartKWin(kWidth, kHeight, why)) << why;
+            m_session->Start({ONDRIX_FAKE_PLASMASHELL}, "plasmashell");
+        }
     }
 
     std::optional<Screenshot> Grab()
     {
         std::string why;
-        auto shot = m_session->GrabMutter(ONDRIX_MUTTER_SHOT, why);
+        auto shot = m_session->GrabCompositor(ONDRIX_COMPOSITOR_SHOT, GetParam(), why);
         m_last = shot ? Describe(*shot) : why;
         return shot;
     }
@@ -63,14 +75,14 @@ protected:
     std::string m_last;
 };
 
-TEST_F(GnomeMutter, TheThemePlaysBelowNormalWindowsThroughXWayland)
+TEST_P(WaylandDesktops, TheThemePlaysBelowNormalWindowsThroughXWayland)
 {
     AppSandbox sandbox;
     WriteThemeSettings(sandbox, MakeSolidTheme(sandbox, kThemeColour));
     HandToSession(sandbox, *m_session,
                   {{"QT_QPA_PLATFORM", "wayland"},
                    {"XDG_SESSION_TYPE", "wayland"},
-                   {"XDG_CURRENT_DESKTOP", "GNOME"},
+                   {"XDG_CURRENT_DESKTOP", Mutter() ? "GNOME" : "KDE"},
                    {"GSETTINGS_BACKEND", "memory"},
                    {"ONDRIX_DESKTOP", ""},
                    {"ONDRIX_SCREEN", ""}});
@@ -118,6 +130,11 @@ TEST_F(GnomeMutter, TheThemePlaysBelowNormalWindowsThroughXWayland)
     EXPECT_TRUE(WaitUntil([&] { return !PointShows(800, 500, kThemeColour); }, 5s))
         << "the theme stayed: " << m_last;
 }
+
+INSTANTIATE_TEST_SUITE_P(Compositors, WaylandDesktops, ::testing::Values("mutter", "kwin"),
+                         [](const ::testing::TestParamInfo<std::string>& compositor) {
+                             return compositor.param;
+                         });
 
 } // namespace
 } // namespace ondrix::test
