@@ -8,11 +8,15 @@
 #include "platform/DesktopWallpaper.h"
 #include "support/TempDir.h"
 #include "swf/SwfWriter.h"
+#include "wallpaper/Bitmap.h"
+#include "wallpaper/BmpCodec.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
+#include <array>
 #include <csignal>
 #include <filesystem>
 #include <sys/types.h>
@@ -143,6 +147,47 @@ private slots:
         QCOMPARE(client.ProgramId(), qint64{0});
         QTRY_VERIFY_WITH_TIMEOUT(!Running(pid), 2000);
         QCOMPARE(restarted.count(), 1); // an end asked for is no loss
+    }
+
+    // The hostile-page rules hold in the layer program: the page reads its own file and reaches
+    // neither the network (a server of the test on loopback sees no connection) nor other files.
+    void aHostilePageReachesNothingFromTheProgram()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&server, &QTcpServer::newConnection, this, [&] {
+            ++connections;
+            delete server.nextPendingConnection();
+        });
+        std::string page = test::kLoopbackHostilePage;
+        for (std::size_t at; (at = page.find("PORT")) != std::string::npos;)
+            page.replace(at, 4, std::to_string(server.serverPort()));
+        m_dir.Write("advThemes_/WorkDir/2000/hostile.htm", page);
+        m_dir.Write("advThemes_/WorkDir/2000/data.txt", "own data");
+        std::error_code ignored;
+        fs::create_symlink("/etc/passwd", m_dir.path() / "advThemes_/WorkDir/2000/passwd.txt", ignored);
+
+        LayerClient::Settings settings = Settings();
+        settings.route = LayerRoute::StillPicture;
+        FakePictures pictures;
+        LayerClient client(
+            settings,
+            [] {
+                return DesktopSize{400, 300};
+            },
+            &pictures);
+        QSignalSpy still(&client, &LayerClient::stillPictureSet);
+        QSignalSpy failed(&client, &LayerClient::failed);
+        client.ShowStartPage((m_dir.path() / "advThemes_/WorkDir/2000/hostile.htm").string());
+        QTRY_VERIFY_WITH_TIMEOUT(still.count() + failed.count() > 0, kWaitMs);
+        QVERIFY2(failed.isEmpty(), failed.isEmpty() ? "" : qPrintable(failed.first().at(0).toString()));
+        const Bitmap shot = ReadBmp(settings.stillPicture);
+        const std::uint8_t* middle = shot.Row(shot.Height() / 2) + 3 * (shot.Width() / 2);
+        // Blue and green in the file's order: green, not red (an attempt got through) nor the
+        // blue the page starts with (its script did not run).
+        QCOMPARE((std::array<int, 3>{middle[2], middle[1], middle[0]}), (std::array<int, 3>{0, 255, 0}));
+        QCOMPARE(connections, 0);
     }
 
     void aProgramThatBreaksTheProtocolGetsNowhere()

@@ -85,4 +85,61 @@ window.onload = function () {
 };
 </script></body></html>)HTML";
 
+// A hostile page for the layer program, which shows the outcome where it can be seen from
+// outside: in its own colour (green when its own file was read and every other attempt was
+// blocked, red otherwise; the still picture shows it). Every attempt goes to a server of the
+// test on loopback port PORT, which must see no connection.
+constexpr const char* kLoopbackHostilePage = R"HTML(<html><head><title>hostile</title></head>
+<body style="margin:0;background:#0000FF">
+<img src="http://127.0.0.1:PORT/tag.png">
+<script>
+var here = "http://127.0.0.1:PORT/";
+function outcome(promise) { return promise.then(function (r) { return r === undefined ? "succeeded" : r; }, function () { return "blocked"; }); }
+function viaFetch(url) { return outcome(fetch(url).then(function (r) { return r.text(); }).then(function (t) { return "succeeded:" + t.length; })); }
+function viaXhr(url) {
+  return new Promise(function (done) {
+    try {
+      var x = new XMLHttpRequest();
+      x.open("GET", url);
+      x.onload = function () { done("succeeded"); };
+      x.onerror = function () { done("blocked"); };
+      x.send();
+    } catch (e) { done("blocked"); }
+  });
+}
+function viaImg(url) {
+  return new Promise(function (done) {
+    var i = new Image();
+    i.onload = function () { done("succeeded"); };
+    i.onerror = function () { done("blocked"); };
+    i.src = url;
+  });
+}
+function viaSocket(url) {
+  return new Promise(function (done) {
+    try {
+      var s = new WebSocket(url);
+      s.onopen = function () { done("succeeded"); };
+      s.onerror = function () { done("blocked"); };
+    } catch (e) { done("blocked"); }
+  });
+}
+window.onload = function () {
+  var popup = window.open(here + "popup") ? "succeeded" : "blocked";
+  Promise.all([
+    viaFetch("data.txt"),
+    viaFetch(here + "fetch"), viaXhr(here + "xhr"), viaImg(here + "img.png"), viaSocket("ws://127.0.0.1:PORT/ws"),
+    viaFetch("file:///etc/passwd"), viaXhr("file:///etc/passwd"), viaFetch("passwd.txt"),
+    viaFetch("ondrix-theme://elsewhere/data.txt")
+  ]).then(function (results) {
+    var own = results.shift();
+    var ok = own === "succeeded:8" && popup === "blocked" &&
+             results.every(function (r) { return r === "blocked"; });
+    document.body.style.background = ok ? "#00FF00" : "#FF0000";
+    document.title = own + " " + popup + " " + results.join(" ");
+    location.href = here + "away";
+  });
+};
+</script></body></html>)HTML";
+
 } // namespace ondrix::test
