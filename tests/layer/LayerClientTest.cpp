@@ -100,6 +100,7 @@ private slots:
         QSignalSpy restarted(&client, &LayerClient::restarted);
         QSignalSpy failed(&client, &LayerClient::failed);
         QSignalSpy still(&client, &LayerClient::stillPictureSet);
+        QSignalSpy inUse(&client, &LayerClient::layerInUse);
         QCOMPARE(client.ProgramId(), qint64{0}); // nothing runs before a page is shown
         client.ShowStartPage(Page());
         QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, kWaitMs);
@@ -113,12 +114,14 @@ private slots:
             QVERIFY(client.ProgramId() != pid);
             QTRY_COMPARE_WITH_TIMEOUT(started.count(), kill + 1, kWaitMs);
         }
+        QCOMPARE(inUse.count(), 1); // a program started again is no news
         // The fourth end within five minutes: the still picture from now on.
         ::kill(static_cast<pid_t>(client.ProgramId()), SIGKILL);
         QTRY_COMPARE_WITH_TIMEOUT(restarted.count(), 4, 1000);
         QCOMPARE(restarted.last().at(0).toBool(), true);
         QCOMPARE(client.Route(), LayerRoute::StillPicture);
         QTRY_COMPARE_WITH_TIMEOUT(still.count(), 1, kWaitMs);
+        QCOMPARE(inUse.count(), 1); // the fallback says it
         QCOMPARE(m_pictures.written.wallpaper, Settings().stillPicture);
         QVERIFY(fs::file_size(Settings().stillPicture) > 800u * 600u * 3u);
         QVERIFY2(failed.isEmpty(), failed.isEmpty() ? "" : qPrintable(failed.first().at(0).toString()));

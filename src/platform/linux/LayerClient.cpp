@@ -12,6 +12,7 @@
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace ondrix {
 
@@ -276,10 +277,14 @@ void LayerClient::Handle(const LayerMessage& message)
             emit failed(QString::fromUtf8(error.what()));
         }
         break;
-    case LayerVerb::Layer:
-        emit layerInUse(message.argument == "live" ? ThemeLayerKind::LiveWindow
-                                                   : ThemeLayerKind::StillPicture);
+    case LayerVerb::Layer: {
+        // A program started again says it anew; the user is told only of a change.
+        const ThemeLayerKind kind =
+            message.argument == "live" ? ThemeLayerKind::LiveWindow : ThemeLayerKind::StillPicture;
+        if (std::exchange(m_kind, kind) != kind)
+            emit layerInUse(kind);
         break;
+    }
     case LayerVerb::Paused:
         emit pausedChanged(message.argument == "1");
         break;
@@ -323,6 +328,7 @@ void LayerClient::Lost(const QString& why)
         emit restarted(false);
     } else if (m_settings.route != LayerRoute::StillPicture) {
         m_settings.route = LayerRoute::StillPicture;
+        m_kind = ThemeLayerKind::StillPicture; // said by the fallback itself
         m_restarts.clear();
         emit restarted(true);
     } else {

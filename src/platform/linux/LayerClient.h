@@ -70,14 +70,16 @@ public:
     qint64 ProgramId() const;
 
 signals:
-    // As the program says: the layer in use, a failure, the first frame, a still picture set.
+    // As the program says: the layer in use (at the first page and when it changes), a failure,
+    // the first frame, a still picture set.
     void layerInUse(ondrix::ThemeLayerKind kind);
     void failed(const QString& message);
     void movieStarted();
     void stillPictureSet(const QString& path);
     void pausedChanged(bool paused);
     // The program ended or stopped answering and was started again (fallback false), or it did
-    // so too often and the still picture stands in from now on (fallback true).
+    // so too often and the still picture stands in from now on (fallback true; layerInUse does
+    // not say it again).
     void restarted(bool fallback);
 
 private:
@@ -103,7 +105,8 @@ private:
     std::uint32_t m_nextId = 1;
     std::uint32_t m_pingId = 0;
     std::uint32_t m_showId = 0;
-    std::string m_page; // the page shown, to show again after a restart
+    std::string m_page;                                   // the page shown, to show again after a restart
+    ThemeLayerKind m_kind = ThemeLayerKind::SettingsFile; // the layer last told of; none yet
     LayerOptions m_options;
     DesktopSize m_size;
     std::deque<qint64> m_restarts; // when the program was started again, in ms of m_clock
