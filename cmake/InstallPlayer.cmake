@@ -1,6 +1,6 @@
 # Installs the Flash player from the npm registry, at the exact version and integrity of
 # player/package-lock.json, and lays its files out in the application folder.
-# Called with -DNPM=... -DSOURCE=<player folder> -DWORK=<build folder> -DDEST=<app folder>/player -DSTAMP=...
+# Called with -DNPM=... -DSOURCE=<player folder> -DWORK=<build folder> -DDEST=<app folder>/ruffle -DSTAMP=...
 if(NOT NPM)
     message(FATAL_ERROR "npm is needed to install the Flash player (Debian package npm); "
                         "run ./scripts/deps, or configure with -DONDRIX_PLAYER=OFF to build without it.")

@@ -282,13 +282,12 @@ int main(int argc, char** argv)
     TfSplash::ShowAtStartup(options.ShowAboutWindow && !terminationPending);
 
     const ThemeStore themeStore(themeEnvironment, probes);
-    TfMain window(options, agent, shell, wallpaperSetter, activeDesktop, &themeStore);
-    mainWindow = &window;
     // After every commit of the options page the logon entry follows RunAtStartup.
     XdgAutostart autostart(
         XdgAutostart::DefaultEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
-    const std::string executable = QCoreApplication::applicationFilePath().toStdString();
-    window.SetAutostart(&autostart, executable);
+    TfMain window(options, agent, shell, wallpaperSetter, activeDesktop, &themeStore);
+    mainWindow = &window;
+    window.SetAutostart(&autostart, QCoreApplication::applicationFilePath().toStdString());
     window.onCommit = applyLayerOptions;
     window.CreateAboutWindow();
     // The creation page previews movies with the live themes' player where its files are

@@ -37,6 +37,11 @@ void DesktopThemeApplier::ApplyTheme(const std::string& packagePath)
     m_lastStartPage = startPage;
 }
 
+bool DesktopThemeApplier::CanShowThemes() const
+{
+    return m_probes.ActiveDesktopRegistered() && m_probes.FlashRegistered();
+}
+
 void DesktopThemeApplier::DisableActiveDesktop()
 {
     m_layer.SwitchOff();

@@ -38,6 +38,7 @@ public:
     void ApplyTheme(const std::string& packagePath) override;
     void DisableActiveDesktop() override;
     void UserAskedForTheme() override { m_missingComponentShown = false; }
+    bool CanShowThemes() const override;
 
     // The start page shown by the last ApplyTheme; empty before.
     const std::string& LastStartPage() const { return m_lastStartPage; }

@@ -16,6 +16,8 @@ public:
     // The user has asked for a theme by hand (switched changing on, applied a theme): a
     // message that a timer's change would not repeat is shown again.
     virtual void UserAskedForTheme() {}
+    // Whether themes can be shown here at all (every component they need is there).
+    virtual bool CanShowThemes() const { return true; }
 };
 
 // Theme application that does nothing, for programs and tests without themes.

@@ -202,7 +202,9 @@ void ChangeScheduler::tbbONOFFPM00Click()
 void ChangeScheduler::ApplyThemeByHand(const std::string& previousTheme)
 {
     m_activeDesktop.UserAskedForTheme();
-    Change([this, &previousTheme] {
+    bool ran = false;
+    Change([this, &previousTheme, &ran] {
+        ran = true;
         const std::uint8_t state = m_options.state;
         const bool enabled = m_options.Enabled;
         if (m_options.state == 1) {
@@ -226,6 +228,9 @@ void ChangeScheduler::ApplyThemeByHand(const std::string& previousTheme)
                                      "\n\nThe theme was not applied; the current theme stays as it was.");
         }
     });
+    // Dropped while another change runs: the theme that was not applied is not current either.
+    if (!ran)
+        m_options.cadvTheme = previousTheme;
 }
 
 void ChangeScheduler::tbbONOFFPM01Click()
@@ -265,6 +270,9 @@ void ChangeScheduler::NextChange()
         if (!m_options.Enabled)
             throw std::runtime_error("Changing is off; switch it on first (ondrix --on).");
         if (m_options.state == 0) {
+            // Said to the command line every time: the box of a missing component comes once.
+            if (!m_activeDesktop.CanShowThemes())
+                throw std::runtime_error("Themes cannot be shown here: a component they need is missing.");
             NextTheme();
             if (m_options.cadvTheme.empty())
                 throw std::runtime_error("There is no theme to change to: the theme store is empty.");

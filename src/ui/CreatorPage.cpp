@@ -404,7 +404,15 @@ void CreatorPage::foeffileChange()
     const std::string movie = PathOf(m_foeffile->text());
     if (!IsExistingFile(movie))
         return;
-    // A movie the preview does not play says so, rather than leaving the last one playing.
+    // A movie the preview does not play says so, rather than leaving the last one playing; one
+    // that no package may hold says that.
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(movie, sizeError);
+    if (m_store != nullptr && !sizeError && size > m_store->Environment().limits.maxTotalBytes) {
+        m_player->ShowNote(m_errorTexts[static_cast<int>(ThemeCreationError::Reason::TooLarge) - 1]);
+        m_edname->setFocus();
+        return;
+    }
     switch (PreviewRefusalOf(movie)) {
     case PreviewRefusal::TooLarge:
         m_player->ShowNote(m_previewTooLarge);
@@ -513,6 +521,12 @@ void CreatorPage::bcreateClick()
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     m_creation->start();
+    if (!m_creation->isRunning() && !m_creation->isFinished()) {
+        WaitForCreation();
+        setEnabled(true);
+        Dialogs::ShowError(window(),
+                           QStringLiteral("The theme could not be made: no thread could be started for it."));
+    }
 }
 
 void CreatorPage::CreationFinished(const CreationOutcome& outcome)
@@ -544,8 +558,10 @@ void CreatorPage::ReportCreationError(int reason, const std::string& detail)
         text = QStringLiteral("File not found.");
     } else if (reason >= 1 && reason <= static_cast<int>(std::size(m_errorTexts))) {
         text = m_errorTexts[reason - 1];
-        // The cause (a full disk, a folder that cannot be written) is worth knowing here.
-        if (static_cast<Reason>(reason) == Reason::PackingFailed)
+        // The cause (a full disk, a folder that cannot be written; which file is too large) is
+        // worth knowing here.
+        if (static_cast<Reason>(reason) == Reason::PackingFailed ||
+            static_cast<Reason>(reason) == Reason::TooLarge)
             text += QStringLiteral("\n\n") + QString::fromStdString(detail);
     } else {
         text = QString::fromStdString(detail);

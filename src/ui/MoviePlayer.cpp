@@ -25,8 +25,21 @@ PlaceholderPlayer::PlaceholderPlayer(QWidget* parent) : MoviePlayer(parent)
     column->addWidget(m_note);
 }
 
+void PlaceholderPlayer::SetMovie(const std::string& path)
+{
+    m_movie = path;
+    m_note->setText(m_ownNote);
+}
+
+void PlaceholderPlayer::ShowNote(const QString& text)
+{
+    m_movie.clear();
+    m_note->setText(text);
+}
+
 void PlaceholderPlayer::SetNote(const QString& text)
 {
+    m_ownNote = text;
     m_note->setText(text);
 }
 

@@ -66,13 +66,11 @@ class PlaceholderPlayer final : public MoviePlayer
 public:
     explicit PlaceholderPlayer(QWidget* parent = nullptr);
 
-    void SetMovie(const std::string& path) override { m_movie = path; }
+    void SetMovie(const std::string& path) override;
     void SetQuality(const std::string& name) override { m_quality = name; }
-    void ShowNote(const QString& text) override
-    {
-        m_movie.clear();
-        SetNote(text);
-    }
+    // A refusal's note; the next movie brings the placeholder's own note back.
+    void ShowNote(const QString& text) override;
+    // The placeholder's own note: why nothing plays here.
     void SetNote(const QString& text);
 
     const std::string& Movie() const { return m_movie; }
@@ -81,6 +79,7 @@ public:
 
 private:
     QLabel* m_note = nullptr;
+    QString m_ownNote;
     std::string m_movie;
     std::string m_quality;
 };

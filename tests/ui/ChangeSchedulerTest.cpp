@@ -8,9 +8,12 @@
 #include "platform/Shell.h"
 #include "platform/linux/SingleInstance.h"
 #include "themes/ThemeApplier.h"
+#include "themes/ThemeFixtures.h"
+#include "themes/ThemeStore.h"
 #include "themes/ZipArchive.h"
 #include "ui/Dialogs.h"
 #include "ui/MainToolBar.h"
+#include "ui/ThemesPage.h"
 #include "ui/uMainForm.h"
 #include "wallpaper/BmpCodec.h"
 #include "wallpaper/ResolutionAgent.h"
@@ -65,6 +68,8 @@ public:
     }
     void DisableActiveDesktop() override { calls.push_back("off"); }
     void UserAskedForTheme() override { ++asked; }
+    bool CanShowThemes() const override { return canShow; }
+    bool canShow = true;
     std::vector<std::string> calls;
     std::string refused; // a package whose unpacking is refused
     int asked = 0;
@@ -358,6 +363,41 @@ private slots:
         m_scheduler->tbbOnOffClick();
         m_scheduler->tbbOnOffClick();
         QCOMPARE(m_active.asked, 4);
+    }
+
+    // The same through the command line's real way in: the package is listed, the answer says it
+    // was not applied, and the current theme, the mode and the switch stay.
+    void aRefusedPackageFromTheCommandLineIsListedButNotApplied()
+    {
+        test::ThemeAppDir app;
+        test::FixedProbes probes;
+        const ThemeStore store(app.env, probes);
+        const std::string bomb = app.dir.path().string() + "/Downloads/bomb.ond";
+        test::WriteRawZip(bomb, {{"theme.cfg", test::CurrentCfg("Bomb")}, {"index.htm", "<html>"}});
+        m_active.refused = app.Store("bomb.ond");
+        m_options.state = 1;
+        m_options.Enabled = false;
+        m_options.cadvTheme = app.Store("before.ond");
+        NoShell shell;
+        TfMain window(m_options, *m_agent, shell, *m_setter, m_active, &store);
+        std::string answer;
+        window.RemoteRequest("ONDRIX/1 apply-theme " + bomb, [&](const std::string& text) { answer = text; });
+        QVERIFY2(answer.starts_with("ONDRIX/1 error ") && answer.find("was not applied") != std::string::npos,
+                 answer.c_str());
+        QCOMPARE(m_options.cadvTheme, app.Store("before.ond"));
+        QCOMPARE(m_options.state, std::uint8_t{1});
+        QVERIFY(!m_options.Enabled);
+        QCOMPARE(ThemePackagePaths(*window.ThemesPageWidget()->lvAdvanc()),
+                 std::vector<std::string>{app.Store("bomb.ond")});
+        QVERIFY(Dialogs::RecordedMessages().isEmpty()); // answered, not shown
+
+        // Where themes cannot be shown, --next says so and changes nothing.
+        m_options.state = 0;
+        m_options.Enabled = true;
+        m_active.canShow = false;
+        window.RemoteRequest("ONDRIX/1 next", [&](const std::string& text) { answer = text; });
+        QVERIFY2(answer.find("a component they need is missing") != std::string::npos, answer.c_str());
+        QCOMPARE(m_options.cadvTheme, app.Store("before.ond"));
     }
 
     void unreadablePictureIsReportedAndStaysCurrent()

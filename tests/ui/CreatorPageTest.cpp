@@ -390,6 +390,14 @@ private slots:
         QCOMPARE(Placeholder()->Note(), QStringLiteral("The chosen movie is not a Flash movie (.swf)."));
         field->setText(QString::fromStdString(Outside("small.swf")));
         QCOMPARE(Placeholder()->Movie(), Outside("small.swf"));
+        QCOMPARE(Placeholder()->Note(),
+                 QStringLiteral("No movie player is installed: the movie is not previewed here."));
+
+        // Larger than any package may hold: that is the note, as Create would say.
+        fs::resize_file(large, std::uintmax_t{300} << 20);
+        field->setText(QString::fromStdString(Outside("large.swf")));
+        QCOMPARE(Placeholder()->Note(),
+                 QStringLiteral("The movie and the picture are too large for a theme package."));
     }
 
     void createsTheTheme()

@@ -3,10 +3,10 @@
 // labels fit their cells and the menu and tab titles are all in sight. Run at the scale
 // factor of the environment (the suite registers it at 1x and at 2x).
 #include "app/options.h"
-#include "themes/ThemeApplier.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/ScreenInfo.h"
 #include "platform/Shell.h"
+#include "themes/ThemeApplier.h"
 #include "ui/Dialogs.h"
 #include "ui/OptionsPage.h"
 #include "ui/aboutWin.h"

@@ -624,14 +624,6 @@ void OptionsPageTest::themeLayerBoxesByClicks()
     auto* sound = Find<QCheckBox>("cbThemeSound");
     auto* pause = Find<QCheckBox>("cbThemePause");
     auto* battery = Find<QCheckBox>("cbThemeBattery");
-    auto* overIcons = Find<QCheckBox>("cbThemeOverIcons");
-    QVERIFY(tabs->widget(1)->isAncestorOf(overIcons));
-    QVERIFY(overIcons->isVisible());
-    QVERIFY(!overIcons->isChecked());
-    ClickBox("cbThemeOverIcons");
-    QCOMPARE(m_options->ThemeOverIcons, false);
-    m_page->CommitOptionsPage();
-    QCOMPARE(m_options->ThemeOverIcons, true);
     QVERIFY(tabs->widget(1)->isAncestorOf(battery));
     QVERIFY(battery->isVisible());
     QVERIFY(tabs->widget(1)->isAncestorOf(sound));
@@ -683,6 +675,16 @@ void OptionsPageTest::themeLayerBoxesByClicks()
     m_page->CommitOptionsPage();
     QCOMPARE(m_options->ThemeSound, true);
     QCOMPARE(m_options->ThemePauseCovered, false);
+
+    // Live themes over the desktop's icons: off at first, on once confirmed.
+    auto* overIcons = Find<QCheckBox>("cbThemeOverIcons");
+    QVERIFY(tabs->widget(1)->isAncestorOf(overIcons));
+    QVERIFY(overIcons->isVisible());
+    QVERIFY(!overIcons->isChecked());
+    ClickBox("cbThemeOverIcons");
+    QCOMPARE(m_options->ThemeOverIcons, false);
+    m_page->CommitOptionsPage();
+    QCOMPARE(m_options->ThemeOverIcons, true);
 }
 
 void OptionsPageTest::themeLayerCaptionsFollowTheLanguageFile()
