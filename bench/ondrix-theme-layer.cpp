@@ -10,12 +10,11 @@
 // put back at exit. The layer stays for the given seconds (default 10), so that a script can measure its
 // processes.
 #include "layer/LayerRoute.h"
-#include "layer/ThemeScheme.h"
-#include "layer/WebEngineActiveDesktop.h"
 #include "platform/CommandRunner.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/RegFileRegistry.h"
 #include "platform/linux/DesktopWallpaperFactory.h"
+#include "platform/linux/LayerClient.h"
 #include "wallpaper/BmpPictureFiles.h"
 
 #include <QApplication>
@@ -76,7 +75,6 @@ int main(int argc, char** argv)
                      "usage: ondrix-theme-layer <start page> [seconds] [auto|live|still|covered|idle]\n");
         return 2;
     }
-    ondrix::RegisterThemeScheme();
     QApplication app(argc, argv);
     const std::filesystem::path page = std::filesystem::absolute(argv[1]);
     const int seconds = argc > 2 ? std::stoi(argv[2]) : 10;
@@ -98,37 +96,35 @@ int main(int argc, char** argv)
             return ondrix::DesktopSize{area.width(), area.height()};
         };
 
-        ondrix::WebEngineActiveDesktop::Settings settings;
-        settings.kind =
-            mode == "still" ? ondrix::ThemeLayerKind::StillPicture : ondrix::ThemeLayerKind::LiveWindow;
+        ondrix::LayerRoute route =
+            mode == "still" ? ondrix::LayerRoute::StillPicture : ondrix::LayerRoute::X11Window;
         if (mode == "auto") {
             const ondrix::LayerRouteSituation situation{
                 ondrix::DesktopKindFromName(desktop->Name()).value_or(ondrix::DesktopKind::X11),
                 environment.xdgSessionType.value_or(""), QGuiApplication::platformName().toStdString(),
                 QGuiApplication::platformName() == QLatin1String("xcb")};
-            const ondrix::LayerRoute route = ondrix::ChooseLayerRoute(situation);
-            settings.kind = route == ondrix::LayerRoute::SettingsFile   ? ondrix::ThemeLayerKind::SettingsFile
-                            : route == ondrix::LayerRoute::StillPicture ? ondrix::ThemeLayerKind::StillPicture
-                                                                        : ondrix::ThemeLayerKind::LiveWindow;
+            route = ondrix::ChooseLayerRoute(situation);
         }
-        if (settings.kind == ondrix::ThemeLayerKind::SettingsFile) {
+        if (route == ondrix::LayerRoute::SettingsFile) {
             std::printf("layer file (nothing to show)\n");
             return 0;
         }
-        settings.workRoot = page.parent_path().parent_path();
-        settings.playerRoot = appDir / "ruffle";
-        settings.stillPicture = scratch / "wallpaper.bmp";
-        ondrix::WebEngineActiveDesktop layer(settings, size, desktop.get());
+        ondrix::LayerClient::Settings settings;
+        settings.program = (appDir / "ondrix-layer").string();
+        settings.route = route;
+        settings.workRoot = page.parent_path().parent_path().string();
+        settings.playerRoot = (appDir / "ruffle").string();
+        settings.stillPicture = (scratch / "wallpaper.bmp").string();
+        ondrix::LayerClient layer(settings, size, desktop.get());
 
         QWidget cover;
         cover.setStyleSheet(QStringLiteral("background: #404040"));
         QElapsedTimer clock;
         int shows = 1;
-        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::layerInUse,
-                         [](ondrix::ThemeLayerKind kind) {
-                             std::printf("layer %s\n", ondrix::ThemeLayerKindName(kind).c_str());
-                             std::fflush(stdout);
-                         });
+        QObject::connect(&layer, &ondrix::LayerClient::layerInUse, [](ondrix::ThemeLayerKind kind) {
+            std::printf("layer %s\n", ondrix::ThemeLayerKindName(kind).c_str());
+            std::fflush(stdout);
+        });
         // The screen's centre is watched for the movie's first frame after a show; after the next
         // show, for the old movie's frames to go first (the page drawn anew) and the movie to come.
         QTimer frameWatch;
@@ -149,7 +145,7 @@ int main(int argc, char** argv)
                         static_cast<long long>(clock.elapsed()));
             std::fflush(stdout);
         });
-        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::movieStarted, [&] {
+        QObject::connect(&layer, &ondrix::LayerClient::movieStarted, [&] {
             // The first show starts the web view's processes; a later one finds them running.
             std::printf("%s-movie-ms %lld\n", shows == 1 ? "first" : "next",
                         static_cast<long long>(clock.elapsed()));
@@ -165,15 +161,15 @@ int main(int argc, char** argv)
             if (mode == "covered")
                 cover.showFullScreen();
         });
-        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::pausedChanged, [](bool paused) {
+        QObject::connect(&layer, &ondrix::LayerClient::pausedChanged, [](bool paused) {
             std::printf("%s\n", paused ? "paused" : "playing");
             std::fflush(stdout);
         });
-        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::stillPictureSet, [](const QString& path) {
+        QObject::connect(&layer, &ondrix::LayerClient::stillPictureSet, [](const QString& path) {
             std::printf("still-picture %s\n", qPrintable(path));
             std::fflush(stdout);
         });
-        QObject::connect(&layer, &ondrix::WebEngineActiveDesktop::failed,
+        QObject::connect(&layer, &ondrix::LayerClient::failed,
                          [](const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
         QTimer::singleShot(0, [&] {
             clock.start();
