@@ -256,7 +256,11 @@ int main(int argc, char** argv)
         QObject::connect(layerClient, &LayerClient::layerInUse,
                          [&layerToTell](ThemeLayerKind kind) { layerToTell = kind; });
     }
-    AppFolderComponentProbes probes(true, appDir.toStdString());
+    // The layer is there when its program is (the settings file needs none).
+    std::error_code noLayerProgram;
+    AppFolderComponentProbes probes(
+        layerClient == nullptr || std::filesystem::is_regular_file(layerClient->Program(), noLayerProgram),
+        appDir.toStdString());
     SteadyClock clock;
     ThemeEnvironment themeEnvironment;
     themeEnvironment.AppDir = options.AppDir;

@@ -66,6 +66,7 @@ public:
     void SetOverIcons(bool on);
 
     LayerRoute Route() const { return m_settings.route; }
+    const std::string& Program() const { return m_settings.program; }
     // The program's process id while one runs, else 0 (tests).
     qint64 ProgramId() const;
 
