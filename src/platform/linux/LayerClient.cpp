@@ -177,6 +177,7 @@ void LayerClient::Start()
     m_process = process;
     m_ready = false;
     m_awaitingAnswer = false;
+    m_showPending = false;
     m_reader = LayerLineReader();
     process->start();
     ::close(childEnd);
@@ -218,6 +219,8 @@ void LayerClient::Send(LayerVerb verb, const std::string& argument)
     const std::uint32_t id = verb == LayerVerb::Show ? m_showId : NextId();
     if (verb == LayerVerb::Ping)
         m_pingId = id;
+    if (verb == LayerVerb::Show)
+        m_showPending = true;
     m_socket->write(QByteArray::fromStdString(EncodeLayerMessage({verb, id, argument})));
 }
 
@@ -258,8 +261,12 @@ void LayerClient::Handle(const LayerMessage& message)
     case LayerVerb::Ok:
         if (message.id == m_pingId)
             m_awaitingAnswer = false;
+        if (message.id == m_showId)
+            m_showPending = false;
         break;
     case LayerVerb::Error:
+        if (message.id == m_showId)
+            m_showPending = false;
         emit failed(QString::fromStdString(message.argument));
         break;
     case LayerVerb::Frame:
@@ -303,7 +310,7 @@ void LayerClient::Ping()
         return;
     }
     if (m_awaitingAnswer) {
-        if (m_waiting.elapsed() > m_settings.answerMs)
+        if (m_waiting.elapsed() > (m_showPending ? m_settings.startMs : m_settings.answerMs))
             Lost(QStringLiteral("stopped answering"));
         return;
     }

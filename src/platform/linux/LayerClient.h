@@ -45,9 +45,11 @@ public:
         std::string workRoot;     // AppDir/advThemes_/WorkDir
         std::string playerRoot;   // AppDir/ruffle
         std::string stillPicture; // AppDir/imgLists/WorkDir/wallpaper.bmp
-        int pingMs = 500;         // how often a running program is asked whether it answers
+        int pingMs = 250;         // how often a running program is asked whether it answers
         int answerMs = 1000;      // how long it may take to answer
-        int startMs = 15000;      // how long a new program may take to say it is ready
+        // How long the program may take to answer while it makes a page's web view: the web
+        // engine's first start holds its thread for a while.
+        int startMs = 15000; // how long a new program may take to say it is ready, or to take a page
     };
 
     // desktopSize is asked at each start of the program; pictures sets the still pictures the
@@ -103,6 +105,7 @@ private:
     QElapsedTimer m_waiting; // since the last request that wants an answer was sent
     bool m_ready = false;
     bool m_awaitingAnswer = false;
+    bool m_showPending = false; // a page was sent and is not taken yet
     std::uint32_t m_nextId = 1;
     std::uint32_t m_pingId = 0;
     std::uint32_t m_showId = 0;
