@@ -272,7 +272,7 @@ void CreatorPage::WaitForCreation()
     m_creation->wait();
     delete m_creation;
     m_creation = nullptr;
-    QApplication::restoreOverrideCursor();
+    unsetCursor();
 }
 
 QLabel* CreatorPage::MakeLabel(const char* name, int x, int y)
@@ -519,7 +519,8 @@ void CreatorPage::bcreateClick()
     });
     connect(m_creation, &QThread::finished, this, [this, outcome] { CreationFinished(*outcome); });
     setEnabled(false);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    // Busy here only: the other pages stay usable meanwhile.
+    setCursor(Qt::BusyCursor);
     m_creation->start();
     if (!m_creation->isRunning() && !m_creation->isFinished()) {
         WaitForCreation();
