@@ -431,6 +431,14 @@ bool DesktopSession::StartSway(int width, int height, const std::string& config,
     return true;
 }
 
+void DesktopSession::StartWindowManagerAndTray()
+{
+    Start({"openbox"}, "openbox");
+    Start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+           "--height", "24", "--transparent", "false"},
+          "trayer");
+}
+
 bool DesktopSession::StartMutter(int width, int height, std::string& whyNot)
 {
     for (const char* program : {"pipewire", "wireplumber"}) {

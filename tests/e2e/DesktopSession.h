@@ -95,6 +95,8 @@ public:
     bool StartDbus(std::string& whyNot);
     // An Xvfb of the given size; sets DISPLAY.
     bool StartXvfb(int width, int height, std::string& whyNot);
+    // openbox as the window manager and trayer as the notification area, on the X server.
+    void StartWindowManagerAndTray();
     // Headless sway with outputs of the given size side by side (HEADLESS-1 at the left) and the
     // given extra configuration lines; sets WAYLAND_DISPLAY and SWAYSOCK.
     bool StartSway(int width, int height, const std::string& config, std::string& whyNot, int outputs = 1);

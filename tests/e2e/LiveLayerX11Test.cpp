@@ -32,10 +32,7 @@ protected:
             GTEST_SKIP() << why;
         m_session = std::make_unique<DesktopSession>(*account);
         ASSERT_TRUE(m_session->StartXvfb(kWidth, kHeight, why)) << why;
-        m_session->Start({"openbox"}, "openbox");
-        m_session->Start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
-                          "120", "--height", "24", "--transparent", "false"},
-                         "trayer");
+        m_session->StartWindowManagerAndTray();
     }
 
     bool ScreenShows(const Rgb& colour)

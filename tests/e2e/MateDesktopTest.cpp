@@ -41,10 +41,7 @@ protected:
         m_session->environment["GSETTINGS_BACKEND"] = "dconf";
         ASSERT_TRUE(m_session->StartDbus(why)) << why;
         ASSERT_TRUE(m_session->StartXvfb(kWidth, kHeight, why)) << why;
-        m_session->Start({"openbox"}, "openbox");
-        m_session->Start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
-                          "120", "--height", "24", "--transparent", "false"},
-                         "trayer");
+        m_session->StartWindowManagerAndTray();
         // The user's own background: a plain colour, no picture.
         Set("picture-filename", "''");
         Set("color-shading-type", "'solid'");

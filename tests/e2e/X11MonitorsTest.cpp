@@ -43,10 +43,7 @@ protected:
         }
         const RunResult listed = m_session->Run({"xrandr", "--listmonitors"});
         ASSERT_NE(listed.out.find("Monitors: 2"), std::string::npos) << listed.out;
-        m_session->Start({"openbox"}, "openbox");
-        m_session->Start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
-                          "120", "--height", "24", "--transparent", "false"},
-                         "trayer");
+        m_session->StartWindowManagerAndTray();
     }
 
     void Show(AppSandbox& sandbox, int mode, bool eachMonitor)

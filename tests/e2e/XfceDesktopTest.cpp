@@ -43,10 +43,7 @@ protected:
         m_session = std::make_unique<DesktopSession>(*account);
         ASSERT_TRUE(m_session->StartDbus(why)) << why;
         ASSERT_TRUE(m_session->StartXvfb(kWidth, kHeight, why)) << why;
-        m_session->Start({"openbox"}, "openbox");
-        m_session->Start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
-                          "120", "--height", "24", "--transparent", "false"},
-                         "trayer");
+        m_session->StartWindowManagerAndTray();
         // The user's own background, set before the desktop starts as a user's session has it.
         const std::string prefix = kWorkspace;
         Xfconf({"-p", prefix + "color-style", "-n", "-t", "int", "-s", "0"});

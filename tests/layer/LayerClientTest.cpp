@@ -4,6 +4,7 @@
 // protocol gets nowhere.
 #include "platform/linux/LayerClient.h"
 
+#include "LayerFixtures.h"
 #include "ThemeLayerPages.h"
 #include "platform/DesktopWallpaper.h"
 #include "support/TempDir.h"
@@ -28,32 +29,6 @@ namespace {
 
 constexpr int kWaitMs = 60000; // a first start of the web view and the player on a busy machine
 
-class FakePictures final : public DesktopWallpaper
-{
-public:
-    Values Read() override { return written; }
-    void Write(const Values& values) override
-    {
-        written = values;
-        ++writes;
-    }
-    std::string Name() const override { return "fake"; }
-    Values written;
-    int writes = 0;
-};
-
-std::string MovieBytes()
-{
-    swf::Movie movie;
-    movie.width = 400;
-    movie.height = 300;
-    movie.frameRate = 12;
-    movie.background = {0x10, 0x60, 0xC0, 255};
-    movie.shapes.push_back({swf::Shape::Kind::Rectangle, 200, 150, {0xE0, 0x20, 0x30, 255}});
-    movie.frames = {{{200, 150, 1, 0}}, {{200, 150, 1, 0}}};
-    return swf::WriteMovie(movie);
-}
-
 bool Running(qint64 pid)
 {
     return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
@@ -66,7 +41,7 @@ class LayerClientTest : public QObject
     Q_OBJECT
 
     test::TempDir m_dir;
-    FakePictures m_pictures;
+    test::FakeDesktopWallpaper m_pictures;
 
     LayerClient::Settings Settings(const std::string& program = ONDRIX_APP_DIR "/ondrix-layer") const
     {
@@ -84,7 +59,7 @@ private slots:
     void initTestCase()
     {
         m_dir.Write("advThemes_/WorkDir/1000/index.htm", test::kMoviePage);
-        m_dir.Write("advThemes_/WorkDir/1000/movie.swf", MovieBytes());
+        m_dir.Write("advThemes_/WorkDir/1000/movie.swf", test::MovieBytes());
         fs::create_directories(m_dir.path() / "imgLists/WorkDir");
     }
 
@@ -173,7 +148,7 @@ private slots:
 
         LayerClient::Settings settings = Settings();
         settings.route = LayerRoute::StillPicture;
-        FakePictures pictures;
+        test::FakeDesktopWallpaper pictures;
         LayerClient client(
             settings,
             [] {
@@ -201,7 +176,7 @@ private slots:
                                                              "head -c 70000 /dev/zero | tr '\\0' a >&3\n"
                                                              "sleep 30\n");
         fs::permissions(program, fs::perms::owner_all);
-        FakePictures pictures;
+        test::FakeDesktopWallpaper pictures;
         LayerClient client(
             Settings(program.string()),
             [] {

@@ -1,5 +1,6 @@
 // The theme layer for real, drawn offscreen: a theme's movie shows, a hostile page gets nowhere,
 // the still picture reaches the picture backend, and switching off frees the web view.
+#include "LayerFixtures.h"
 #include "ThemeLayerPages.h"
 #include "layer/ThemePage.h"
 #include "layer/ThemeScheme.h"
@@ -25,44 +26,18 @@
 #include <map>
 
 using namespace ondrix;
+using ondrix::test::FakeDesktopWallpaper;
 using ondrix::test::kHostilePage;
 using ondrix::test::kMoviePage;
+using ondrix::test::kShape;
+using ondrix::test::kStage;
+using ondrix::test::MovieBytes;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kWaitMs = 60000; // a first start of the web view and the player on a busy machine
 constexpr DesktopSize kDesktop{800, 600};
-// The movie: a blue stage with a big red rectangle in its middle.
-constexpr swf::Rgba kStage{0x10, 0x60, 0xC0, 255};
-constexpr swf::Rgba kShape{0xE0, 0x20, 0x30, 255};
-
-std::string MovieBytes()
-{
-    swf::Movie movie;
-    movie.width = 400;
-    movie.height = 300;
-    movie.frameRate = 12;
-    movie.background = kStage;
-    movie.shapes.push_back({swf::Shape::Kind::Rectangle, 200, 150, kShape});
-    movie.frames = {{{200, 150, 1, 0}}, {{200, 150, 1, 0}}};
-    return swf::WriteMovie(movie);
-}
-
-class FakeDesktopWallpaper final : public DesktopWallpaper
-{
-public:
-    Values Read() override { return written; }
-    void Write(const Values& values) override
-    {
-        written = values;
-        ++writes;
-    }
-    std::string Name() const override { return "fake"; }
-
-    Values written;
-    int writes = 0;
-};
 
 bool Near(QRgb pixel, swf::Rgba colour)
 {

@@ -1,6 +1,7 @@
 // The live theme layer on a real X server with a window manager (an Xvfb and an openbox of the
 // test's own): below a normal window, paused under a full-screen one, the still picture where a
 // file manager's icon window is, following a change of resolution, and gone when switched off.
+#include "LayerFixtures.h"
 #include "ThemeLayerPages.h"
 #include "layer/ThemePage.h"
 #include "layer/ThemeScheme.h"
@@ -42,8 +43,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kWaitMs = 60000;
-constexpr swf::Rgba kStage{0x10, 0x60, 0xC0, 255};
-constexpr swf::Rgba kShape{0xE0, 0x20, 0x30, 255};
+using test::FakeDesktopWallpaper;
+using test::kShape;
+using test::kStage;
+using test::MovieBytes;
 
 pid_t Spawn(std::vector<std::string> argv, int displayFd = -1)
 {
@@ -117,18 +120,6 @@ void Stop(pid_t pid)
     waitpid(pid, &status, 0);
 }
 
-std::string MovieBytes()
-{
-    swf::Movie movie;
-    movie.width = 400;
-    movie.height = 300;
-    movie.frameRate = 12;
-    movie.background = kStage;
-    movie.shapes.push_back({swf::Shape::Kind::Rectangle, 200, 150, kShape});
-    movie.frames = {{{200, 150, 1, 0}}, {{200, 150, 1, 0}}};
-    return swf::WriteMovie(movie);
-}
-
 bool Near(QRgb pixel, int r, int g, int b)
 {
     return std::abs(qRed(pixel) - r) <= 12 && std::abs(qGreen(pixel) - g) <= 12 &&
@@ -139,15 +130,6 @@ QImage RootPixels()
 {
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
 }
-
-class FakeDesktopWallpaper final : public DesktopWallpaper
-{
-public:
-    Values Read() override { return written; }
-    void Write(const Values& values) override { written = values; }
-    std::string Name() const override { return "fake"; }
-    Values written;
-};
 
 // A plain window of one colour.
 QWidget* ColouredWindow(QColor colour)
