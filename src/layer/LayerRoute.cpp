@@ -11,12 +11,11 @@ LayerRoute ChooseLayerRoute(const LayerRouteSituation& situation)
     const bool wayland = situation.sessionType == "wayland" || situation.ondrixPlatform == "wayland" ||
                          situation.desktop == DesktopKind::Wlroots;
     if (wayland) {
-        // Mutter and KWin keep such a window below the others; wlroots compositors do not
-        // promise it (labwc and Hyprland put it above).
-        const bool keepsDesktopWindowBelow =
-            situation.desktop == DesktopKind::Gnome || situation.desktop == DesktopKind::Kde;
-        return keepsDesktopWindowBelow && situation.x11Reachable ? LayerRoute::XWaylandWindow
-                                                                 : LayerRoute::StillPicture;
+        if (situation.desktop == DesktopKind::Gnome)
+            return situation.x11Reachable ? LayerRoute::XWaylandWindow : LayerRoute::StillPicture;
+        if (situation.desktop == DesktopKind::Kde && situation.x11Reachable)
+            return LayerRoute::XWaylandWindow;
+        return situation.layerShell ? LayerRoute::LayerShell : LayerRoute::StillPicture;
     }
     return situation.x11Reachable ? LayerRoute::X11Window : LayerRoute::StillPicture;
 }
@@ -29,6 +28,7 @@ std::string LayerPlatformOf(LayerRoute route)
     case LayerRoute::X11Window:
     case LayerRoute::XWaylandWindow:
         return "xcb";
+    case LayerRoute::LayerShell:
     case LayerRoute::Offscreen:
     case LayerRoute::StillPicture:
         return "offscreen";
@@ -45,6 +45,8 @@ std::string LayerRouteName(LayerRoute route)
         return "x11";
     case LayerRoute::XWaylandWindow:
         return "xwayland";
+    case LayerRoute::LayerShell:
+        return "layer-shell";
     case LayerRoute::Offscreen:
         return "offscreen";
     case LayerRoute::StillPicture:

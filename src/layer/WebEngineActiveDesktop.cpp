@@ -2,6 +2,7 @@
 
 #include "ThemePage.h"
 #include "ThemeScheme.h"
+#include "WaylandLayerShell.h"
 #include "X11DesktopHints.h"
 #include "core/Errors.h"
 #include "platform/DesktopWallpaper.h"
@@ -77,6 +78,9 @@ WebEngineActiveDesktop::WebEngineActiveDesktop(Settings settings, std::function<
         FitToDesktop();
     });
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &WebEngineActiveDesktop::FitToDesktop);
+    if (m_settings.layerShell != nullptr)
+        connect(m_settings.layerShell, &WaylandLayerShell::coveredChanged, this,
+                &WebEngineActiveDesktop::WatchCover);
 }
 
 WebEngineActiveDesktop::~WebEngineActiveDesktop()
@@ -130,6 +134,8 @@ void WebEngineActiveDesktop::DropView()
     if (!m_view)
         return;
     m_view->removeEventFilter(this);
+    if (m_settings.layerShell != nullptr)
+        m_settings.layerShell->Hide();
     m_view->hide();
     // Later: this may run in an answer of the page itself.
     m_view->deleteLater();
@@ -185,7 +191,9 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
         if (m_overIcons)
             m_stackWatch.start();
     }
-    if (kind == ThemeLayerKind::LiveWindow && ((x11 && m_pauseWhenCovered) || m_pauseOnBattery))
+    if (kind == ThemeLayerKind::LiveWindow && m_settings.layerShell != nullptr)
+        m_settings.layerShell->Show(m_view, m_overIcons);
+    if (kind == ThemeLayerKind::LiveWindow && ((WatchesCover() && m_pauseWhenCovered) || m_pauseOnBattery))
         m_coverWatch.start();
     if (std::exchange(m_shown, kind) != kind)
         emit layerInUse(kind);
@@ -227,12 +235,17 @@ void WebEngineActiveDesktop::SetPauseOnBattery(bool on)
     UpdatePause();
 }
 
+// Covering windows are known on X11 and where the Wayland compositor reports them.
+bool WebEngineActiveDesktop::WatchesCover() const
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb") || m_settings.layerShell != nullptr;
+}
+
 // Starts or stops the once-a-second look at the covering windows and applies what is known.
 void WebEngineActiveDesktop::UpdatePause()
 {
-    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
     const bool live = m_view && m_shown == ThemeLayerKind::LiveWindow;
-    if (live && ((x11 && m_pauseWhenCovered) || m_pauseOnBattery)) {
+    if (live && ((WatchesCover() && m_pauseWhenCovered) || m_pauseOnBattery)) {
         if (!m_coverWatch.isActive())
             m_coverWatch.start();
     } else {
@@ -243,10 +256,13 @@ void WebEngineActiveDesktop::UpdatePause()
 
 void WebEngineActiveDesktop::WatchCover()
 {
-    if (!m_view)
+    if (!m_view || m_shown != ThemeLayerKind::LiveWindow)
         return;
-    m_covered = m_pauseWhenCovered && QGuiApplication::platformName() == QLatin1String("xcb") &&
-                DesktopCovered(ReadClientWindows(m_view->windowHandle()));
+    if (m_settings.layerShell != nullptr)
+        m_covered = m_pauseWhenCovered && m_settings.layerShell->Covered();
+    else
+        m_covered = m_pauseWhenCovered && QGuiApplication::platformName() == QLatin1String("xcb") &&
+                    DesktopCovered(ReadClientWindows(m_view->windowHandle()));
     SetPaused(MoviePaused(m_covered, m_pauseWhenCovered, m_onBattery, m_pauseOnBattery));
 }
 
@@ -323,7 +339,8 @@ void WebEngineActiveDesktop::SetPaused(bool paused)
     } else {
         page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
         try {
-            ApplyHints(); // the window manager dropped the states when the window was unmapped
+            if (QGuiApplication::platformName() == QLatin1String("xcb"))
+                ApplyHints(); // the window manager dropped the states when the window was unmapped
         } catch (const PlatformError& error) {
             emit failed(QString::fromUtf8(error.what()));
         }

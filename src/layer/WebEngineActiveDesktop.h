@@ -28,6 +28,7 @@ inline bool MoviePaused(bool covered, bool pauseCovered, bool onBattery, bool pa
 class DesktopWallpaper;
 class ThemePage;
 class ThemeProfile;
+class WaylandLayerShell;
 
 // The theme layer of a Linux desktop. A live layer shows the start page in a web view filling
 // the virtual desktop, in a window below every other one (desktop type on X11; drawn offscreen
@@ -48,6 +49,9 @@ public:
         bool sound = false;
         int movieMomentMs = 1500; // how long a movie plays before the still picture is taken
         int movieWaitMs = 15000;  // how long a movie may take to start before it is taken anyway
+        // The Wayland route: the live view is drawn offscreen and shown on the compositor's
+        // background layer, on every output; null elsewhere.
+        WaylandLayerShell* layerShell = nullptr;
     };
 
     // desktopSize is asked at each show and whenever the screens change; pictures (the
@@ -109,6 +113,7 @@ private:
     void WatchCover();
     void SetPaused(bool paused);
     void UpdatePause();
+    bool WatchesCover() const;
     void WatchPower();
     void SetOnBattery(bool onBattery);
     Q_SLOT void PowerPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,

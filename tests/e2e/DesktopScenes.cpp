@@ -116,17 +116,27 @@ bool ShowsPoints(const Screenshot& shot, const std::vector<Point>& points, std::
     return all;
 }
 
+std::string MakeTheme(AppSandbox& sandbox, const std::string& name,
+                      const std::vector<std::pair<std::string, std::string>>& files)
+{
+    const std::string cfg =
+        "[Name]\r\nThemeName=" + name +
+        "\r\n[Author]\r\nThemeAuthor=Ondrix tests\r\n[Style]\r\n"
+        "index=0\r\n[Description]\r\nDescription=A test theme\r\n[Files]\r\nstartup=\\index.htm";
+    std::vector<ZipMember> members{{"theme.cfg", cfg}};
+    for (const auto& [file, bytes] : files)
+        members.push_back({file, bytes});
+    const std::string path = (sandbox.appDir() / "advThemes_" / (name + ".ond")).string();
+    std::ofstream(path, std::ios::binary) << BuildZip(members);
+    return path;
+}
+
 std::string MakeSolidTheme(AppSandbox& sandbox, const Rgb& colour)
 {
     const std::string page =
         "<html><head><style>html,body{margin:0;width:100%;height:100%;background-color:" + Hex(colour) +
         ";}</style></head><body></body></html>\r\n";
-    const std::string cfg =
-        "[Name]\r\nThemeName=Solid\r\n[Author]\r\nThemeAuthor=Ondrix tests\r\n[Style]\r\n"
-        "index=0\r\n[Description]\r\nDescription=One colour\r\n[Files]\r\nstartup=\\index.htm";
-    const std::string path = (sandbox.appDir() / "advThemes_" / "Solid.ond").string();
-    std::ofstream(path, std::ios::binary) << BuildZip({{"theme.cfg", cfg}, {"index.htm", page}});
-    return path;
+    return MakeTheme(sandbox, "Solid", {{"index.htm", page}});
 }
 
 void WriteThemeSettings(AppSandbox& sandbox, const std::string& package)

@@ -19,6 +19,11 @@ std::vector<std::string> MakeSolidPictureList(AppSandbox& sandbox, const std::ve
 // shown at start, and the next one every timerSeconds.
 void WritePictureSettings(AppSandbox& sandbox, const std::vector<std::string>& pictures, int timerSeconds);
 
+// A theme package "<name>.ond" in the sandbox's store with these files; its start page is
+// "index.htm".
+std::string MakeTheme(AppSandbox& sandbox, const std::string& name,
+                      const std::vector<std::pair<std::string, std::string>>& files);
+
 // A theme package "Solid.ond" in the sandbox's store whose start page is the colour alone.
 std::string MakeSolidTheme(AppSandbox& sandbox, const Rgb& colour);
 

@@ -168,6 +168,36 @@ private slots:
         QCOMPARE(connections, 0);
     }
 
+    // The compositor's layer where no compositor answers (or it announces no layer shell): the
+    // layer program says so at once and the theme comes as the still picture, no restarts.
+    void theLayerShellWithoutACompositorGivesTheStillPicture()
+    {
+        const QByteArray display = qgetenv("WAYLAND_DISPLAY");
+        qputenv("WAYLAND_DISPLAY", "ondrix-tests-no-such-compositor");
+        LayerClient::Settings settings = Settings();
+        settings.route = LayerRoute::LayerShell;
+        test::FakeDesktopWallpaper pictures;
+        LayerClient client(
+            settings,
+            [] {
+                return DesktopSize{400, 300};
+            },
+            &pictures);
+        QSignalSpy inUse(&client, &LayerClient::layerInUse);
+        QSignalSpy still(&client, &LayerClient::stillPictureSet);
+        QSignalSpy restarted(&client, &LayerClient::restarted);
+        client.ShowStartPage(Page());
+        QTRY_COMPARE_WITH_TIMEOUT(still.count(), 1, kWaitMs);
+        if (display.isNull())
+            qunsetenv("WAYLAND_DISPLAY");
+        else
+            qputenv("WAYLAND_DISPLAY", display);
+        QCOMPARE(inUse.count(), 1);
+        QCOMPARE(inUse.first().at(0).value<ThemeLayerKind>(), ThemeLayerKind::StillPicture);
+        QCOMPARE(restarted.count(), 0);
+        QCOMPARE(pictures.written.wallpaper, settings.stillPicture);
+    }
+
     void aProgramThatBreaksTheProtocolGetsNowhere()
     {
         // A stand-in that says it is ready, then sends a line beyond the bound.

@@ -4,6 +4,7 @@
 #include "ThemeLayerPages.h"
 #include "layer/ThemePage.h"
 #include "layer/ThemeScheme.h"
+#include "layer/WaylandLayerShell.h"
 #include "layer/WebEngineActiveDesktop.h"
 #include "platform/DesktopWallpaper.h"
 #include "support/TempDir.h"
@@ -101,6 +102,20 @@ private:
     }
 
 private slots:
+    // Whether sway draws the oldest layer surface on top: before 1.8 (numbers, not text: 1.10
+    // is newer than 1.8); anything unreadable counts as a newer compositor.
+    void swayVersionsThatStackTheOldestOnTop()
+    {
+        QVERIFY(
+            SwayDrawsOldestLayerSurfaceOnTop(R"({"human_readable":"1.7","major":1,"minor":7,"patch":0})"));
+        QVERIFY(SwayDrawsOldestLayerSurfaceOnTop(R"({"major":0,"minor":15})"));
+        QVERIFY(!SwayDrawsOldestLayerSurfaceOnTop(R"({"major":1,"minor":8})"));
+        QVERIFY(!SwayDrawsOldestLayerSurfaceOnTop(R"({"major":1,"minor":10,"patch":1})"));
+        QVERIFY(!SwayDrawsOldestLayerSurfaceOnTop(R"({"major":"1","minor":"7"})"));
+        QVERIFY(!SwayDrawsOldestLayerSurfaceOnTop("swaymsg: unable to connect"));
+        QVERIFY(!SwayDrawsOldestLayerSurfaceOnTop(""));
+    }
+
     void initTestCase()
     {
         m_work = m_dir.path() / "advThemes_/WorkDir";

@@ -1,6 +1,7 @@
 #include "ThemeLayerFactory.h"
 
 #include "LayerClient.h"
+#include "layer/WaylandGlobals.h"
 #include "platform/FileActiveDesktop.h"
 
 #include <QGuiApplication>
@@ -19,6 +20,8 @@ ThemeLayer MakeThemeLayer(const DesktopEnvironment& environment, const std::stri
     situation.sessionType = environment.xdgSessionType.value_or("");
     situation.ondrixPlatform = QGuiApplication::platformName().toStdString();
     situation.x11Reachable = x11Reachable;
+    // One round trip to the session's compositor, where there is one.
+    situation.layerShell = environment.waylandDisplay.has_value() && WaylandAnnounces("zwlr_layer_shell_v1");
 
     ThemeLayer made;
     made.route = ChooseLayerRoute(situation);
