@@ -4,7 +4,8 @@
 // full-screen window of its own over it once the movie plays; idle: the layer made but no page
 // shown (picture mode). "first-movie-ms N": from ShowStartPage to the movie's player holding its
 // movie; "first-frame-ms N": from ShowStartPage to a colour of the movie (neither grey nor the
-// page's background at the screen's centre) in a grab of the screen. A live layer shows the page again two
+// page's background at the screen's centre) in a grab of the screen (X11 only). On the Wayland
+// platform the live layer is the compositor's layer. A live layer shows the page again two
 // seconds later, without switching off in between, as the next theme is ("next-movie-ms"). The still picture
 // goes through this session's picture backend (ONDRIX_DESKTOP forces one), and the desktop's own picture is
 // put back at exit. The layer stays for the given seconds (default 10), so that a script can measure its
@@ -96,8 +97,11 @@ int main(int argc, char** argv)
             return ondrix::DesktopSize{area.width(), area.height()};
         };
 
-        ondrix::LayerRoute route =
-            mode == "still" ? ondrix::LayerRoute::StillPicture : ondrix::LayerRoute::X11Window;
+        // A live layer: the desktop window on X11, the compositor's layer on Wayland.
+        const bool wayland = QGuiApplication::platformName() == QLatin1String("wayland");
+        ondrix::LayerRoute route = mode == "still" ? ondrix::LayerRoute::StillPicture
+                                   : wayland       ? ondrix::LayerRoute::LayerShell
+                                                   : ondrix::LayerRoute::X11Window;
         if (mode == "auto") {
             const ondrix::LayerRouteSituation situation{
                 ondrix::DesktopKindFromName(desktop->Name()).value_or(ondrix::DesktopKind::X11),
