@@ -47,6 +47,63 @@ constexpr const char* kFetchShim = R"JS(
 })();
 )JS";
 
+// What a desktop's page needs no more of than its movie does. Gamepads: the player asks for
+// them at every frame, which keeps the browser polling devices a desktop has none of. Animation
+// frames: the player draws at each one, 60 a second, whatever its movie's rate; once every movie
+// of the page has told its rate, frames come at the fastest of them.
+constexpr const char* kPaceScript = R"JS(
+(function () {
+    if (window.__ondrixPace) return;
+    window.__ondrixPace = true;
+    try {
+        Object.defineProperty(Navigator.prototype, "getGamepads",
+            { value: function () { return []; }, configurable: true, writable: true });
+    } catch (e) {}
+    var request = window.requestAnimationFrame.bind(window);
+    var cancel = window.cancelAnimationFrame.bind(window);
+    var rate = 0, lastFrame = 0, nextId = 1, pending = new Map();
+    window.addEventListener("loadedmetadata", function (event) {
+        var player = event.target, data = player && player.metadata;
+        if (!data && player && typeof player.ruffle === "function")
+            try { data = player.ruffle().metadata; } catch (e) {}
+        var fps = data ? Number(data.frameRate) : 0;
+        if (fps > 0 && isFinite(fps)) rate = Math.min(60, Math.max(rate, fps, 1));
+    }, true);
+    window.requestAnimationFrame = function (callback) {
+        var id = nextId++;
+        var frame = function () {
+            pending.set(id, { frame: request(function (time) {
+                pending.delete(id);
+                lastFrame = time;
+                callback(time);
+            }) });
+        };
+        var wait = rate > 0 ? lastFrame + 1000 / rate - performance.now() : 0;
+        if (wait > 2) pending.set(id, { timer: setTimeout(frame, wait - 1) });
+        else frame();
+        return id;
+    };
+    window.cancelAnimationFrame = function (id) {
+        var waiting = pending.get(id);
+        if (!waiting) return;
+        pending.delete(id);
+        if (waiting.timer !== undefined) clearTimeout(waiting.timer);
+        else cancel(waiting.frame);
+    };
+})();
+)JS";
+
+// A page shown without sound gets no audio graph: the player's would run, mixing silence, at
+// a few percent of a core although the page is muted.
+constexpr const char* kQuietScript = R"JS(
+(function () {
+    try { delete window.AudioContext; } catch (e) {}
+    try { delete window.webkitAudioContext; } catch (e) {}
+    window.AudioContext = undefined;
+    window.webkitAudioContext = undefined;
+})();
+)JS";
+
 QString PlayerSource(const std::filesystem::path& playerRoot)
 {
     QFile file(QString::fromStdString((playerRoot / "ruffle.js").string()));
@@ -74,9 +131,9 @@ QString ThemeProfile::PlayerPrelude()
                      ? QLatin1String(", preferredRenderer: \"canvas\"")
                      : QLatin1String(""));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-    return config;
+    return config + QLatin1String(kPaceScript);
 #else
-    return config + QLatin1String(kFetchShim);
+    return config + QLatin1String(kPaceScript) + QLatin1String(kFetchShim);
 #endif
 }
 
@@ -128,9 +185,19 @@ ThemeProfile::ThemeProfile(const std::filesystem::path& playerRoot, QObject* par
     scripts()->insert(player);
 }
 
-ThemePage::ThemePage(ThemeProfile* profile, bool sound, QObject* parent) : QWebEnginePage(profile, parent)
+ThemePage::ThemePage(ThemeProfile* profile, bool sound, QObject* parent)
+    : QWebEnginePage(profile, parent), m_quiet(!sound)
 {
     setAudioMuted(!sound);
+    if (!sound) {
+        QWebEngineScript quiet;
+        quiet.setName(QStringLiteral("ondrix-quiet"));
+        quiet.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        quiet.setWorldId(QWebEngineScript::MainWorld);
+        quiet.setRunsOnSubFrames(true);
+        quiet.setSourceCode(QLatin1String(kQuietScript));
+        scripts().insert(quiet);
+    }
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, Feature feature) {
                 setFeaturePermission(origin, feature, PermissionDeniedByUser);

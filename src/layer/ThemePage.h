@@ -43,7 +43,10 @@ class ThemePage final : public QWebEnginePage
 {
     Q_OBJECT
 public:
+    // Without sound the page is made without an audio graph: bringing sound to it later takes
+    // a new page (Quiet() tells).
     ThemePage(ThemeProfile* profile, bool sound, QObject* parent = nullptr);
+    bool Quiet() const { return m_quiet; }
 
 signals:
     void consoleMessage(const QString& message);
@@ -59,6 +62,9 @@ protected:
     bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
     bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
     QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
+
+private:
+    bool m_quiet;
 };
 
 } // namespace ondrix

@@ -146,6 +146,7 @@ void WebEngineActiveDesktop::DropView()
 
 void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
 {
+    m_startPage = startPage;
     const std::filesystem::path page(startPage);
     const std::filesystem::path root = ThemeRootOf(m_settings.workRoot, page);
     EnsureProfile();
@@ -201,6 +202,7 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
 
 void WebEngineActiveDesktop::SwitchOff()
 {
+    m_startPage.clear();
     DropView();
     if (m_profile != nullptr)
         m_profile->Handler().SetThemeRoot({});
@@ -215,8 +217,15 @@ void WebEngineActiveDesktop::SetDesktopSize(DesktopSize size)
 void WebEngineActiveDesktop::SetSound(bool on)
 {
     m_settings.sound = on;
-    if (ThemePage* page = Page())
-        page->setAudioMuted(!on);
+    ThemePage* page = Page();
+    if (page == nullptr)
+        return;
+    page->setAudioMuted(!on);
+    // A page made without sound has no audio graph: the live theme is shown anew with one.
+    if (on && page->Quiet() && m_shown == ThemeLayerKind::LiveWindow && !m_startPage.empty()) {
+        DropView();
+        ShowStartPage(m_startPage);
+    }
 }
 
 void WebEngineActiveDesktop::SetPauseWhenCovered(bool on)

@@ -69,7 +69,8 @@ public:
     // The layer the last page went to (an icon window of the desktop turns a live layer into
     // the still picture for as long as it is there).
     ThemeLayerKind Kind() const { return m_shown; }
-    // Sound of the pages shown from now on and of the one shown now.
+    // Sound of the pages shown from now on and of the one shown now (a live page made without
+    // sound is shown anew).
     void SetSound(bool on);
     // Whether the live movie pauses while a full-screen or maximised window covers the desktop
     // (on by default; looked at once a second).
@@ -141,6 +142,7 @@ private:
     bool m_movieSeen = false;
     ThemeLayerKind m_shown = ThemeLayerKind::SettingsFile; // none shown yet
     DesktopSize m_size;
+    std::string m_startPage;   // of the theme shown now
     unsigned m_generation = 0; // of the page shown: answers about an older page are dropped
 };
 

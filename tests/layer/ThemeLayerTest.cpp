@@ -25,6 +25,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <optional>
 
 using namespace ondrix;
 using ondrix::test::FakeDesktopWallpaper;
@@ -67,6 +69,15 @@ public:
 };
 
 } // namespace
+
+// What a script gives in the page, as text (empty when it gives nothing within the wait).
+QString Evaluate(QWebEnginePage& page, const char* script)
+{
+    const auto result = std::make_shared<std::optional<QString>>();
+    page.runJavaScript(QString::fromLatin1(script),
+                       [result](const QVariant& value) { *result = value.toString(); });
+    return QTest::qWaitFor([&] { return result->has_value(); }, 10000) ? **result : QString();
+}
 
 class ThemeLayerTest : public QObject
 {
@@ -251,10 +262,23 @@ private slots:
                  qPrintable(messages.join('\n')));
         QVERIFY2(messages.filter(QStringLiteral("Error creating")).isEmpty(),
                  qPrintable(messages.join('\n')));
-        // Sound is off unless asked for.
+        // The page's pace: no gamepads, and, once the movie told its 12 frames a second,
+        // animation frames at that rate rather than the screen's 60 (a slow machine gives fewer,
+        // never more).
+        QCOMPARE(Evaluate(*layer.Page(), "String(navigator.getGamepads().length)"), QStringLiteral("0"));
+        Evaluate(*layer.Page(), "window.frames_ = 0; (function count() { ++window.frames_; "
+                                "requestAnimationFrame(count); })(); ''");
+        QTest::qWait(2000);
+        const int frames = Evaluate(*layer.Page(), "String(window.frames_)").toInt();
+        QVERIFY2(frames > 0 && frames <= 40, qPrintable(QString::number(frames)));
+        // Sound is off unless asked for, and without it the page has no audio graph; asked for,
+        // the page is made anew with one.
         QVERIFY(layer.Page()->isAudioMuted());
+        QCOMPARE(Evaluate(*layer.Page(), "typeof AudioContext"), QStringLiteral("undefined"));
         layer.SetSound(true);
         QVERIFY(!layer.Page()->isAudioMuted());
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 2, kWaitMs);
+        QCOMPARE(Evaluate(*layer.Page(), "typeof AudioContext"), QStringLiteral("function"));
         layer.SetSound(false);
         QVERIFY(layer.Page()->isAudioMuted());
 
