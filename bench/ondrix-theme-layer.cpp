@@ -162,8 +162,10 @@ int main(int argc, char** argv)
                     blankSeen = false;
                     frameWatch.start();
                 });
-            if (mode == "covered")
+            if (mode == "covered") {
+                frameWatch.stop(); // the cover hides the movie: grabs would only cost
                 cover.showFullScreen();
+            }
         });
         QObject::connect(&layer, &ondrix::LayerClient::pausedChanged, [](bool paused) {
             std::printf("%s\n", paused ? "paused" : "playing");

@@ -69,17 +69,20 @@ constexpr const char* kPaceScript = R"JS(
         var fps = data ? Number(data.frameRate) : 0;
         if (fps > 0 && isFinite(fps)) rate = Math.min(60, Math.max(rate, fps, 1));
     }, true);
+    // Until a frame is due the callback waits on a timer, up to a display frame before; then on
+    // the display's frames, the first one that comes due (a few milliseconds early counts).
     window.requestAnimationFrame = function (callback) {
         var id = nextId++;
         var frame = function () {
             pending.set(id, { frame: request(function (time) {
+                if (rate > 0 && time - lastFrame < 1000 / rate - 8) return frame();
                 pending.delete(id);
                 lastFrame = time;
                 callback(time);
             }) });
         };
-        var wait = rate > 0 ? lastFrame + 1000 / rate - performance.now() : 0;
-        if (wait > 2) pending.set(id, { timer: setTimeout(frame, wait - 1) });
+        var wait = rate > 0 ? lastFrame + 1000 / rate - performance.now() - 20 : 0;
+        if (wait > 0) pending.set(id, { timer: setTimeout(frame, wait) });
         else frame();
         return id;
     };

@@ -8,6 +8,7 @@
 #include <QAbstractEventDispatcher>
 #include <QChildEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QImage>
 #include <QJsonDocument>
@@ -30,6 +31,9 @@ namespace ondrix {
 namespace {
 
 constexpr int kConnectTimeoutMs = 3000;
+// How long an output's frame may go unasked for, under a full-screen window, before it counts
+// as covered.
+constexpr qint64 kCoveredAfterMs = 1000;
 
 // A shared-memory buffer the size of a surface; busy from its commit to its release.
 struct Buffer
@@ -71,6 +75,9 @@ struct WaylandLayerShell::Output
     QSize configured; // the surface's size as the compositor gave it, logical pixels
     bool mapped = false;
     wl_callback* frame = nullptr; // a frame asked for and not yet granted
+    QElapsedTimer frameAsked;     // since when
+    int closures = 0;             // surfaces the compositor closed while the output stayed
+    bool remake = false;          // make the surface again at the output's next "done"
     bool dirty = false;           // the view changed since this surface was drawn
     std::array<std::unique_ptr<Buffer>, 2> buffers;
 
@@ -153,6 +160,8 @@ struct WaylandLayerShellListeners
     static void Done(void* data, wl_output* /*output*/)
     {
         auto* output = static_cast<Shell::Output*>(data);
+        if (std::exchange(output->remake, false) && output->owner->m_view && output->surface == nullptr)
+            output->owner->MakeSurface(*output);
         emit output->owner->outputsChanged();
     }
     static void Scale(void* data, wl_output* /*output*/, std::int32_t factor)
@@ -200,10 +209,13 @@ struct WaylandLayerShellListeners
     }
     static void Closed(void* data, zwlr_layer_surface_v1* /*layer*/)
     {
-        // The compositor took the surface away (its output goes): a new one comes with the
-        // next output or show.
+        // The compositor took the surface away (its output goes, or is switched off): where the
+        // output stays, a new surface comes when the output next changes, a few times at most
+        // (a compositor that keeps closing it gets no loop).
         auto* output = static_cast<Shell::Output*>(data);
         output->owner->DropSurface(*output);
+        output->remake = ++output->closures <= 3;
+        output->owner->UpdateCovered();
     }
 
     // wl_callback of a frame
@@ -212,6 +224,7 @@ struct WaylandLayerShellListeners
         auto* output = static_cast<Shell::Output*>(data);
         wl_callback_destroy(callback);
         output->frame = nullptr;
+        output->owner->UpdateCovered(); // a surface drawn again is seen again
         if (output->dirty)
             output->owner->Draw(*output);
     }
@@ -307,11 +320,26 @@ WaylandLayerShell::~WaylandLayerShell()
     if (m_display == nullptr)
         return;
     Hide();
-    m_windows.clear(); // their handles go with the connection
+    for (auto& window : m_windows)
+        zwlr_foreign_toplevel_handle_v1_destroy(window->handle);
+    m_windows.clear();
     for (auto& output : m_outputs)
         ReleaseOutput(*output);
     m_outputs.clear();
+    if (m_toplevels != nullptr)
+        zwlr_foreign_toplevel_manager_v1_destroy(m_toplevels);
+    if (m_xdgOutputs != nullptr)
+        zxdg_output_manager_v1_destroy(m_xdgOutputs);
+    if (m_layerShell != nullptr)
+        zwlr_layer_shell_v1_destroy(m_layerShell);
+    if (m_shm != nullptr)
+        wl_shm_destroy(m_shm);
+    if (m_compositor != nullptr)
+        wl_compositor_destroy(m_compositor);
+    if (m_registry != nullptr)
+        wl_registry_destroy(m_registry);
     delete m_notifier;
+    delete m_writable;
     wl_display_flush(m_display);
     wl_display_disconnect(m_display);
 }
@@ -336,6 +364,10 @@ bool WaylandLayerShell::Connect(std::string& whyNot)
     }
     m_notifier = new QSocketNotifier(wl_display_get_fd(m_display), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &WaylandLayerShell::ReadEvents);
+    // A full socket: the rest of the requests leave once the compositor reads again.
+    m_writable = new QSocketNotifier(wl_display_get_fd(m_display), QSocketNotifier::Write, this);
+    m_writable->setEnabled(false);
+    connect(m_writable, &QSocketNotifier::activated, this, &WaylandLayerShell::Flush);
     // Requests made while Qt's events were handled leave before the program waits.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &WaylandLayerShell::Flush);
@@ -358,12 +390,14 @@ void WaylandLayerShell::ReadEvents()
     Flush();
 }
 
+// Sends the requests made so far; events are handled in ReadEvents only, never inside a caller.
 void WaylandLayerShell::Flush()
 {
     if (m_lost || m_notifier == nullptr)
         return;
-    wl_display_dispatch_pending(m_display);
-    if (wl_display_flush(m_display) < 0 && errno != EAGAIN)
+    const bool sent = wl_display_flush(m_display) >= 0;
+    m_writable->setEnabled(!sent && errno == EAGAIN);
+    if (!sent && errno != EAGAIN)
         CheckConnection();
 }
 
@@ -374,6 +408,8 @@ void WaylandLayerShell::CheckConnection()
         return;
     if (m_notifier != nullptr)
         m_notifier->setEnabled(false);
+    if (m_writable != nullptr)
+        m_writable->setEnabled(false);
     emit lost(QStringLiteral("The connection to the Wayland compositor ended (%1).")
                   .arg(QString::fromLocal8Bit(std::strerror(error))));
 }
@@ -433,8 +469,11 @@ void WaylandLayerShell::Show(QWidget* view, bool overIcons)
 {
     if (m_display == nullptr || m_lost)
         return;
-    if (m_view != view || m_overIcons != overIcons || m_surfacesBottom != m_bottomLayer)
+    // Another layer needs new surfaces; another view (a new page of the theme) keeps them.
+    if (m_overIcons != overIcons || m_surfacesBottom != m_bottomLayer)
         Hide();
+    if (m_view && m_view != view)
+        m_view->removeEventFilter(this);
     m_surfacesBottom = m_bottomLayer;
     m_view = view;
     m_overIcons = overIcons;
@@ -605,6 +644,7 @@ void WaylandLayerShell::Draw(Output& output)
     wl_surface_set_opaque_region(output.surface, opaque);
     wl_region_destroy(opaque);
     output.frame = wl_surface_frame(output.surface);
+    output.frameAsked.start();
     wl_callback_add_listener(output.frame, &WaylandLayerShellListeners::kFrame, &output);
     wl_surface_commit(output.surface);
     free->busy = true;
@@ -613,15 +653,30 @@ void WaylandLayerShell::Draw(Output& output)
     ++m_framesDrawn;
 }
 
+bool WaylandLayerShell::Covered() const
+{
+    // A window the compositor reports as full screen or maximised on an output may be on a
+    // workspace not shown; the output counts as covered once the compositor has also stopped
+    // asking for its frames.
+    bool shown = false;
+    for (const auto& output : m_outputs) {
+        if (output->surface == nullptr)
+            continue;
+        shown = true;
+        const bool waiting = output->frame != nullptr && output->frameAsked.isValid() &&
+                             output->frameAsked.elapsed() >= kCoveredAfterMs;
+        const bool window = std::any_of(m_windows.begin(), m_windows.end(), [&output](const auto& held) {
+            return held->covering && held->outputs.contains(output->output);
+        });
+        if (!waiting || !window)
+            return false;
+    }
+    return shown;
+}
+
 void WaylandLayerShell::UpdateCovered()
 {
-    bool covered = !m_outputs.empty();
-    for (const auto& output : m_outputs) {
-        const bool hidden = std::any_of(m_windows.begin(), m_windows.end(), [&output](const auto& window) {
-            return window->covering && window->outputs.contains(output->output);
-        });
-        covered = covered && hidden;
-    }
+    const bool covered = Covered();
     if (std::exchange(m_covered, covered) != covered)
         emit coveredChanged(covered);
 }

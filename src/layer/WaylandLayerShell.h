@@ -49,7 +49,7 @@ public:
 
     // Shows view on every output from now on, outputs added later included: on the background
     // layer, or, overIcons, on the bottom layer above a desktop's icon surface on the
-    // background layer.
+    // background layer. Another view (the theme's next page) keeps the surfaces.
     void Show(QWidget* view, bool overIcons);
     // Removes every surface: the compositor's own background is seen again.
     void Hide();
@@ -62,9 +62,10 @@ public:
     // The union of the outputs in the compositor's layout, in its logical pixels (empty before
     // an output is known).
     QRect Union() const;
-    // Every output shows a full-screen or maximised window (false where windows are not
-    // reported).
-    bool Covered() const { return m_covered; }
+    // Every output shows a full-screen or maximised window and the compositor has stopped
+    // asking for its frames for a second (false where windows are not reported). Asked anew
+    // at each call; coveredChanged tells the changes seen on events.
+    bool Covered() const;
     // Frames drawn so far, over all outputs (for benchmarks and tests).
     std::uint64_t FramesDrawn() const { return m_framesDrawn; }
 
@@ -110,13 +111,14 @@ private:
     std::vector<std::unique_ptr<Output>> m_outputs;
     std::vector<std::unique_ptr<Toplevel>> m_windows;
     QSocketNotifier* m_notifier = nullptr;
+    QSocketNotifier* m_writable = nullptr;
     QPointer<QWidget> m_view;
     bool m_overIcons = false;
     bool m_bottomLayer = false;
     bool m_surfacesBottom = false; // the layer of the surfaces shown now
-    bool m_covered = false;
-    bool m_drawing = false;    // the view paints into a buffer: its paint events are ours
-    bool m_drawQueued = false; // a draw of the changed view is on its way
+    bool m_covered = false;        // as told last
+    bool m_drawing = false;        // the view paints into a buffer: its paint events are ours
+    bool m_drawQueued = false;     // a draw of the changed view is on its way
     bool m_lost = false;
     std::uint64_t m_framesDrawn = 0;
 };

@@ -221,10 +221,16 @@ void WebEngineActiveDesktop::SetSound(bool on)
     if (page == nullptr)
         return;
     page->setAudioMuted(!on);
-    // A page made without sound has no audio graph: the live theme is shown anew with one.
+    // A page made without sound has no audio graph: the live theme is shown anew in a page with
+    // one, in the same view (on the layer shell, on the same surfaces), paused as it was.
     if (on && page->Quiet() && m_shown == ThemeLayerKind::LiveWindow && !m_startPage.empty()) {
-        DropView();
+        const bool paused = std::exchange(m_paused, false);
+        m_view->setPage(new ThemePage(m_profile, true, m_view));
+        page->deleteLater();
         ShowStartPage(m_startPage);
+        if (paused)
+            emit pausedChanged(false);
+        UpdatePause();
     }
 }
 

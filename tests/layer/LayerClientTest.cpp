@@ -172,7 +172,13 @@ private slots:
     // layer program says so at once and the theme comes as the still picture, no restarts.
     void theLayerShellWithoutACompositorGivesTheStillPicture()
     {
-        const QByteArray display = qgetenv("WAYLAND_DISPLAY");
+        // The session's compositor, if any, is back for the tests after this one, pass or fail.
+        struct Restore
+        {
+            QByteArray display = qgetenv("WAYLAND_DISPLAY");
+            bool was = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+            ~Restore() { was ? qputenv("WAYLAND_DISPLAY", display) : qunsetenv("WAYLAND_DISPLAY"); }
+        } restore;
         qputenv("WAYLAND_DISPLAY", "ondrix-tests-no-such-compositor");
         LayerClient::Settings settings = Settings();
         settings.route = LayerRoute::LayerShell;
@@ -188,10 +194,6 @@ private slots:
         QSignalSpy restarted(&client, &LayerClient::restarted);
         client.ShowStartPage(Page());
         QTRY_COMPARE_WITH_TIMEOUT(still.count(), 1, kWaitMs);
-        if (display.isNull())
-            qunsetenv("WAYLAND_DISPLAY");
-        else
-            qputenv("WAYLAND_DISPLAY", display);
         QCOMPARE(inUse.count(), 1);
         QCOMPARE(inUse.first().at(0).value<ThemeLayerKind>(), ThemeLayerKind::StillPicture);
         QCOMPARE(restarted.count(), 0);
