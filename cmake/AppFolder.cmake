@@ -1,4 +1,5 @@
-# Lays out the application folder at build time and installs the same layout.
+# Lays out the application folder at build time (the portable layout; the installed one is in
+# Install.cmake).
 set(ONDRIX_APP_FOLDERS
     Languages
     imgLists/WorkDir
@@ -41,12 +42,3 @@ endforeach()
 add_custom_target(ondrix_appdir ALL ${_appdir_commands} DEPENDS ${_appdir_outputs}
     COMMENT "Laying out the application folder")
 add_dependencies(ondrix ondrix_appdir)
-
-install(TARGETS ondrix ondrix-layer RUNTIME DESTINATION .)
-foreach(folder IN LISTS ONDRIX_APP_FOLDERS)
-    install(DIRECTORY DESTINATION "${folder}")
-endforeach()
-foreach(file IN LISTS ONDRIX_DATA_FILES)
-    get_filename_component(_dir "${file}" DIRECTORY)
-    install(FILES "${CMAKE_SOURCE_DIR}/data/${file}" DESTINATION "./${_dir}")
-endforeach()

@@ -1,4 +1,5 @@
 #include "app/AppFolders.h"
+#include "app/AppLayout.h"
 #include "app/CommandLine.h"
 #include "app/options.h"
 #include "core/AtomicFile.h"
@@ -163,6 +164,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Ondrix"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    // The menu entry's id: Wayland shells find the entry, and its icon, by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ondrix.Ondrix"));
     // The program lives in the notification area: hiding its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -191,18 +194,27 @@ int main(int argc, char** argv)
             mainWindow->close();
     });
 
-    const QString appDir = QCoreApplication::applicationDirPath();
+    // The user's files: the executable's folder when it holds them (a portable folder), else,
+    // for the installed program, the user's data folder, filled from the shipped files.
+    AppLayout layout;
+    if (!OndrixApplication::Guarded([&] {
+            layout = FindAppLayout(QCoreApplication::applicationDirPath().toStdString(),
+                                   std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+            FillUserFolder(layout);
+        }))
+        return 1;
+    const QString appDir = QString::fromStdString(layout.appDir);
     QDir::setCurrent(appDir);
 
-    RemoveLeftoverTemporaries(appDir.toStdString(), registryPath);
-    MakeMissingWorkFolders(appDir.toStdString());
+    RemoveLeftoverTemporaries(layout.appDir, registryPath);
+    MakeMissingWorkFolders(layout.appDir);
 
     RegFileRegistry registry(registryPath);
     NullFirstRunHook firstRunHook;
     TOptions options;
     const bool settingsDamaged = !registry.DamagedFilePath().empty();
     if (!OndrixApplication::Guarded(
-            [&] { LoadOptions(options, appDir.toStdString(), registry, firstRunHook, settingsDamaged); }))
+            [&] { LoadOptions(options, layout, registry, firstRunHook, settingsDamaged); }))
         return 1;
     if (settingsDamaged && !terminationPending)
         Dialogs::ShowInformation(nullptr,
@@ -233,7 +245,8 @@ int main(int argc, char** argv)
     ThemeLayer themeLayer = MakeThemeLayer(
         environment, desktop->Name(), *desktop, registry, appDir.toStdString(),
         [&agent] { return agent.GetDesktopSize(); }, X11Reachable(),
-        (std::filesystem::path(appDir.toStdString()) / "ondrix-layer").string());
+        (std::filesystem::path(layout.libDir) / "ondrix-layer").string(),
+        (std::filesystem::path(layout.libDir) / "ruffle").string());
     const std::unique_ptr<ActiveDesktop> layer = std::move(themeLayer.layer);
     LayerClient* const layerClient = themeLayer.client;
     std::optional<ThemeLayerKind> layerToTell; // the first show may come before the window exists
@@ -260,10 +273,11 @@ int main(int argc, char** argv)
     std::error_code noLayerProgram;
     AppFolderComponentProbes probes(
         layerClient == nullptr || std::filesystem::is_regular_file(layerClient->Program(), noLayerProgram),
-        appDir.toStdString());
+        layout.libDir);
     SteadyClock clock;
     ThemeEnvironment themeEnvironment;
     themeEnvironment.AppDir = options.AppDir;
+    themeEnvironment.DataDir = options.DataFolder();
     themeEnvironment.clock = &clock;
     themeEnvironment.screenSize = [&agent] { return agent.GetDesktopSize(); };
     DesktopThemeApplier activeDesktop(
@@ -298,7 +312,7 @@ int main(int argc, char** argv)
     // there; its web view is made only when a first movie is chosen.
     if (probes.FlashRegistered())
         window.CreatorPageWidget()->SetPlayer(
-            new WebEngineMoviePlayer(std::filesystem::path(options.AppDir) / "ruffle",
+            new WebEngineMoviePlayer(std::filesystem::path(options.LibFolder()) / "ruffle",
                                      std::filesystem::path(themeEnvironment.WorkFolder()) / "preview"));
     // The user is told once which way themes are shown here (and again if that changes).
     if (layerClient != nullptr) {

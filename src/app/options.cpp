@@ -93,7 +93,7 @@ void ReadLinks(TOptions& options)
         std::string link = links.Read("INTERNET_LINKS", "link" + std::to_string(i));
         // A link that begins with a backslash names a page of the application folder, as the
         // help and flag entries of the language files do; the folder may be anywhere.
-        options.Links[i] = link.starts_with('\\') ? AppPath(options.AppDir, link) : std::move(link);
+        options.Links[i] = link.starts_with('\\') ? AppPath(options.DataFolder(), link) : std::move(link);
     }
 }
 
@@ -126,14 +126,31 @@ std::uint32_t PackDisplaySlots(const DisplaySlotArray& slots)
 void LoadOptions(TOptions& options, const std::string& appDir, const Registry& registry, FirstRunHook& hook,
                  bool settingsDamaged)
 {
-    options.AppDir = WithoutTrailingSeparator(appDir);
+    LoadOptions(options, AppLayout{appDir, appDir, appDir, false}, registry, hook, settingsDamaged);
+}
+
+void LoadOptions(TOptions& options, const AppLayout& layout, const Registry& registry, FirstRunHook& hook,
+                 bool settingsDamaged)
+{
+    options.AppDir = WithoutTrailingSeparator(layout.appDir);
+    options.DataDir = WithoutTrailingSeparator(layout.dataDir);
+    options.LibDir = WithoutTrailingSeparator(layout.libDir);
     const std::string& dir = options.AppDir;
+    const std::string& data = options.DataDir;
 
     options.LanguageList.clear();
-    ScanLanguages(AppPath(dir, "\\Languages"), dir, options.LanguageList);
+    ScanLanguages(AppPath(data, "\\Languages"), data, options.LanguageList);
 
     const OptionsReader read(registry);
-    options.LanguageFileName = read.String("LanguageFileName", AppPath(dir, "\\Languages\\english.lng"));
+    options.LanguageFileName = read.String("LanguageFileName", AppPath(data, "\\Languages\\english.lng"));
+    // A language chosen in the other layout (the program moved from its folder to the system,
+    // or back) is the same language file here.
+    if (std::error_code missing; !std::filesystem::exists(options.LanguageFileName, missing)) {
+        const std::string here = AppPath(
+            data, "\\Languages\\" + std::filesystem::path(options.LanguageFileName).filename().string());
+        if (std::filesystem::exists(here, missing))
+            options.LanguageFileName = here;
+    }
     options.cadvTheme = read.String("cadvTheme", "");
     options.lvadvSortType = read.Int("lvadvSortType", 0);
     options.ActivePage = read.Int("ActivePage", 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppLayout.h"
 #include "language/language.h"
 
 #include <array>
@@ -49,8 +50,15 @@ struct TOptions
     bool ThemeOverIcons = false;    // live over a desktop's own icon window, not a still picture
     bool FitEachMonitor = false;    // pictures are placed on every monitor, not once across all
 
-    // Beside the record: the application folder, the current items and the web links.
+    // Beside the record: the application folder (the user's files), the folders of the
+    // program's read-only files (see AppLayout.h; all three the same in a portable folder), the
+    // current items and the web links.
     std::string AppDir;
+    std::string DataDir; // Languages, Help
+    std::string LibDir;  // ondrix-layer, ruffle
+    // The read-only folders, AppDir where they were not set (a portable folder).
+    const std::string& DataFolder() const { return DataDir.empty() ? AppDir : DataDir; }
+    const std::string& LibFolder() const { return LibDir.empty() ? AppDir : LibDir; }
     std::string cadvTheme;
     std::string cIList;
     std::string cImg;
@@ -62,11 +70,14 @@ struct TOptions
 DisplaySlotArray UnpackDisplaySlots(std::uint32_t packed);
 std::uint32_t PackDisplaySlots(const DisplaySlotArray& slots);
 
-// Fills the options: AppDir, the language list of AppDir/Languages, the registry values
+// Fills the options: the folders, the language list of DataDir/Languages, the registry values
 // (defaults for the absent ones), the first-run list and hook call, and the links of
 // links.ini. Throws FileError when the first-run list cannot be written. When the settings
 // file was damaged (settingsDamaged), a first run that follows from the loss keeps a first-run
 // list that is already there: it may hold the user's own entries.
+void LoadOptions(TOptions& options, const AppLayout& layout, const Registry& registry, FirstRunHook& hook,
+                 bool settingsDamaged = false);
+// The same for a portable folder: every file in appDir.
 void LoadOptions(TOptions& options, const std::string& appDir, const Registry& registry, FirstRunHook& hook,
                  bool settingsDamaged = false);
 

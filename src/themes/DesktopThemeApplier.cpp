@@ -27,7 +27,9 @@ void DesktopThemeApplier::ApplyTheme(const std::string& packagePath)
         std::string help = m_helpFileName ? m_helpFileName() : std::string();
         if (help.empty())
             help = "nofile";
-        if (m_shell.Open(AppPath(m_env.AppDir, help)) == ShellResult::FileNotFound && m_showError)
+        if (m_shell.Open(AppPath(m_env.DataDir.empty() ? m_env.AppDir : m_env.DataDir, help)) ==
+                ShellResult::FileNotFound &&
+            m_showError)
             m_showError(kHelpNotFoundText, kHelpNotFoundCaption);
         return;
     }

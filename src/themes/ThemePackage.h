@@ -58,6 +58,7 @@ inline constexpr std::array<const char*, 6> FlashQualityNames{"low",    "autolow
 struct ThemeEnvironment
 {
     std::string AppDir;
+    std::string DataDir; // the program's read-only files (help); AppDir when empty
     const Clock* clock = nullptr;
     std::function<DesktopSize()> screenSize;
     ZipLimits limits;

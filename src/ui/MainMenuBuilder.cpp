@@ -97,7 +97,7 @@ void MainMenuBuilder::AddLanguageEntries(QMenu* menu)
 {
     for (std::size_t i = 0; i < m_options.LanguageList.size(); ++i) {
         const TMLang& language = m_options.LanguageList[i];
-        QAction* entry = menu->addAction(FlagIcon(language, m_options.AppDir), ToQ(language.Name));
+        QAction* entry = menu->addAction(FlagIcon(language, m_options.DataFolder()), ToQ(language.Name));
         entry->setCheckable(true);
         entry->setProperty("languageIndex", static_cast<int>(i));
         connect(entry, &QAction::triggered, this, [this, entry] { emit languageEntryClicked(entry); });

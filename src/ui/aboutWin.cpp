@@ -113,8 +113,8 @@ void TfAbout::FillAboutTexts(const TLanguage& language, const TOptions& options)
     m_label2->setText(ToQ(language.Text(Txt::ABOUT_WINDOW_s2)));
     m_homeLink = options.Links[0];
     m_pictureLink = options.Links[4];
-    m_makerPage = AppPath(options.AppDir, kMakerHomePage);
-    m_contactPage = AppPath(options.AppDir, kMakerContactPage);
+    m_makerPage = AppPath(options.DataFolder(), kMakerHomePage);
+    m_contactPage = AppPath(options.DataFolder(), kMakerContactPage);
     m_image2->setToolTip(ToQ(m_makerPage));
     ShowAddress(m_label5, m_homeLink);
     ShowAddress(m_label7, m_makerPage);

@@ -205,7 +205,7 @@ void TfMain::OtherItemClick(int tag)
 void TfMain::OpenHelp()
 {
     // The help entry is appended to the application folder exactly as written.
-    const std::string path = AppPath(m_options.AppDir, m_language.Text(Txt::HELPFILE_filename));
+    const std::string path = AppPath(m_options.DataFolder(), m_language.Text(Txt::HELPFILE_filename));
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(std::filesystem::path(path), ignored) ||
         m_shell.Open(path) == ShellResult::FileNotFound)

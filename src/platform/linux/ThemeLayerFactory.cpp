@@ -13,7 +13,7 @@ namespace ondrix {
 ThemeLayer MakeThemeLayer(const DesktopEnvironment& environment, const std::string& desktopName,
                           DesktopWallpaper& pictures, Registry& registry, const std::string& appDir,
                           std::function<DesktopSize()> desktopSize, bool x11Reachable,
-                          const std::string& layerProgram)
+                          const std::string& layerProgram, const std::string& playerRoot)
 {
     LayerRouteSituation situation;
     situation.desktop = DesktopKindFromName(desktopName).value_or(DesktopKind::X11);
@@ -34,7 +34,7 @@ ThemeLayer MakeThemeLayer(const DesktopEnvironment& environment, const std::stri
     settings.program = layerProgram;
     settings.route = made.route;
     settings.workRoot = (app / "advThemes_" / "WorkDir").string();
-    settings.playerRoot = (app / "ruffle").string();
+    settings.playerRoot = playerRoot;
     settings.stillPicture = (app / "imgLists" / "WorkDir" / "wallpaper.bmp").string();
     auto client = std::make_unique<LayerClient>(settings, std::move(desktopSize), &pictures);
     made.client = client.get();

@@ -27,10 +27,10 @@ struct ThemeLayer
 
 // desktopName: the picture backend's Name(); pictures: that backend (the still picture's way
 // to the desktop); desktopSize: the resolution agent's size; x11Reachable: an X server answers
-// at DISPLAY; layerProgram: the full path of ondrix-layer.
+// at DISPLAY; layerProgram: the full path of ondrix-layer; playerRoot: the player's folder.
 ThemeLayer MakeThemeLayer(const DesktopEnvironment& environment, const std::string& desktopName,
                           DesktopWallpaper& pictures, Registry& registry, const std::string& appDir,
                           std::function<DesktopSize()> desktopSize, bool x11Reachable,
-                          const std::string& layerProgram);
+                          const std::string& layerProgram, const std::string& playerRoot);
 
 } // namespace ondrix
