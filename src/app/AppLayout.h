@@ -23,8 +23,8 @@ struct AppLayout
 };
 
 // The layout of the executable in executableDir. xdgDataHome and home are the environment's
-// (null or empty when unset; a relative XDG_DATA_HOME counts as unset). Throws FileError for an
-// installed program without a home folder.
+// (null or empty when unset; relative ones count as unset, and the account's home folder then
+// stands in for HOME). Throws FileError for an installed program without a home folder.
 AppLayout FindAppLayout(const std::filesystem::path& executableDir, const char* xdgDataHome,
                         const char* home);
 
@@ -32,8 +32,8 @@ AppLayout FindAppLayout(const std::filesystem::path& executableDir, const char* 
 // it the shipped files it lacks (links.ini, the first-run picture, the sample themes). A file
 // once given is never given again, so a file the user changed or removed stays so; a sample
 // theme new to a later package is added. The files given are recorded in "shipped.lst" of the
-// user's folder. Throws FileError when the folder cannot be made; a file that cannot be copied
-// is skipped.
+// user's folder. Each copy is written whole or not at all. Throws FileError when the folder
+// cannot be made; a file that cannot be copied is skipped, and said so on the error output.
 void FillUserFolder(const AppLayout& layout);
 
 } // namespace ondrix

@@ -145,10 +145,10 @@ void LoadOptions(TOptions& options, const AppLayout& layout, const Registry& reg
     options.LanguageFileName = read.String("LanguageFileName", AppPath(data, "\\Languages\\english.lng"));
     // A language chosen in the other layout (the program moved from its folder to the system,
     // or back) is the same language file here.
-    if (std::error_code missing; !std::filesystem::exists(options.LanguageFileName, missing)) {
-        const std::string here = AppPath(
-            data, "\\Languages\\" + std::filesystem::path(options.LanguageFileName).filename().string());
-        if (std::filesystem::exists(here, missing))
+    if (std::error_code missing; !std::filesystem::is_regular_file(options.LanguageFileName, missing)) {
+        const std::string name = std::filesystem::path(options.LanguageFileName).filename().string();
+        const std::string here = AppPath(data, "\\Languages\\" + name);
+        if (!name.empty() && std::filesystem::is_regular_file(here, missing))
             options.LanguageFileName = here;
     }
     options.cadvTheme = read.String("cadvTheme", "");

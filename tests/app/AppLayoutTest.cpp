@@ -14,6 +14,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ondrix {
 namespace {
@@ -88,7 +91,12 @@ TEST_F(InstalledTree, TheUsersFilesGoToTheDataFolderAndTheRestIsReadFromThePrefi
     // An empty or relative XDG_DATA_HOME counts as unset.
     for (const char* unset : {static_cast<const char*>(nullptr), "", "relative/data"})
         EXPECT_EQ(fs::path(FindAppLayout(Bin(), unset, Home().c_str()).appDir), Data() / "ondrix");
-    EXPECT_THROW(FindAppLayout(Bin(), nullptr, nullptr), FileError);
+    // Without an absolute HOME, the account's home folder.
+    const passwd* account = ::getpwuid(::getuid());
+    ASSERT_NE(account, nullptr);
+    for (const char* unset : {static_cast<const char*>(nullptr), "relative/home"})
+        EXPECT_EQ(fs::path(FindAppLayout(Bin(), nullptr, unset).appDir),
+                  fs::path(account->pw_dir) / ".local/share/ondrix");
 }
 
 TEST_F(InstalledTree, TheUsersFolderIsGivenTheShippedFilesOnceAndNewThemesLater)
@@ -117,6 +125,17 @@ TEST_F(InstalledTree, TheUsersFolderIsGivenTheShippedFilesOnceAndNewThemesLater)
     EXPECT_FALSE(fs::exists(user / "advThemes_/Tide.ond"));
     EXPECT_EQ(Read(user / "links.ini"), "[INTERNET_LINKS]\nlink0=https://mine.example/\n");
     EXPECT_EQ(Read(user / "advThemes_/Lanterns.ond"), "lanterns");
+
+    // A shipped name that is a folder or a FIFO is left out; the rest is given.
+    fs::create_directories(Share() / "advThemes_/Folder.ond");
+    ASSERT_EQ(::mkfifo((Share() / "advThemes_/Fifo.ond").c_str(), 0600), 0);
+    m_root.Write("usr/share/ondrix/advThemes_/Starlight.ond", "starlight");
+    // A link of the user's own, even a broken one, is kept.
+    fs::create_symlink("/nowhere/at/all", user / "advThemes_/Starlight.ond");
+    FillUserFolder(layout);
+    EXPECT_FALSE(fs::exists(user / "advThemes_/Folder.ond"));
+    EXPECT_FALSE(fs::exists(user / "advThemes_/Fifo.ond"));
+    EXPECT_TRUE(fs::is_symlink(user / "advThemes_/Starlight.ond"));
 
     // A file of the user's own that has a shipped name is never replaced.
     m_root.Write("usr/share/ondrix/advThemes_/Mine.ond", "shipped");
