@@ -85,7 +85,12 @@ WebEngineActiveDesktop::WebEngineActiveDesktop(Settings settings, std::function<
 
 WebEngineActiveDesktop::~WebEngineActiveDesktop()
 {
-    // The pages go before their profile.
+    // The pages go before their profile. The view is no longer watched: a view being destroyed
+    // is no more a web view, and its last events must not reach this object.
+    if (m_settings.layerShell != nullptr)
+        m_settings.layerShell->Hide();
+    if (m_view)
+        m_view->removeEventFilter(this);
     delete m_view.data();
     for (const QPointer<QWebEngineView>& view : m_dropped)
         delete view.data();

@@ -248,8 +248,14 @@ std::vector<pid_t> ProcessesRunning(const std::filesystem::path& program)
         const std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        // A process may end while it is read: reading its files then fails, and it is not counted.
+        std::string line;
+        try {
+            std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+            line.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::ios_base::failure&) {
+            continue;
+        }
         std::ifstream status(entry.path() / "stat");
         std::string pid, command, state;
         status >> pid >> command >> state;
