@@ -241,6 +241,15 @@ void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Env
     session.GiveToAccount(sandbox.configDir());
 }
 
+Environment SwayUserEnvironment()
+{
+    return {{"QT_QPA_PLATFORM", "wayland"},
+            {"XDG_SESSION_TYPE", "wayland"},
+            {"XDG_CURRENT_DESKTOP", "sway"},
+            {"ONDRIX_DESKTOP", ""},
+            {"ONDRIX_SCREEN", ""}};
+}
+
 std::vector<pid_t> ProcessesRunning(const std::filesystem::path& program)
 {
     std::vector<pid_t> found;

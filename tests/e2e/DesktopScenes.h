@@ -75,4 +75,8 @@ std::vector<pid_t> ProcessesRunning(const std::filesystem::path& program);
 // account with the session's environment only, plus extra.
 void HandToSession(AppSandbox& sandbox, const DesktopSession& session, const Environment& extra);
 
+// What a user's sway session gives the program on top of the session's own: the Wayland
+// platform, the session type and the desktop's name, no forced backend or screen size.
+Environment SwayUserEnvironment();
+
 } // namespace ondrix::test

@@ -89,15 +89,7 @@ protected:
             << why;
     }
 
-    void HandOver(AppSandbox& sandbox)
-    {
-        HandToSession(sandbox, *m_session,
-                      {{"QT_QPA_PLATFORM", "wayland"},
-                       {"XDG_SESSION_TYPE", "wayland"},
-                       {"XDG_CURRENT_DESKTOP", "sway"},
-                       {"ONDRIX_DESKTOP", ""},
-                       {"ONDRIX_SCREEN", ""}});
-    }
+    void HandOver(AppSandbox& sandbox) { HandToSession(sandbox, *m_session, SwayUserEnvironment()); }
 
     // The screen is width wide and shows the points.
     bool Shows(const std::vector<Point>& points, int width = 2 * kWidth)
