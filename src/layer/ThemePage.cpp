@@ -17,6 +17,9 @@ namespace ondrix {
 
 namespace {
 
+// What the page's prelude writes to the console when one of its players has its movie.
+constexpr const char* kMovieLoadedMessage = "ondrix: a movie has loaded";
+
 // Qt below 6.6 cannot allow fetch() for a custom scheme; the player loads its code and the
 // movie with fetch, so there fetch of the theme scheme is done with XMLHttpRequest. Every
 // other URL goes to the real fetch, which the request filter blocks.
@@ -34,7 +37,9 @@ constexpr const char* kFetchShim = R"JS(
         return new Promise(function (resolve, reject) {
             var xhr = new XMLHttpRequest();
             xhr.open((init && init.method) || "GET", url.href);
-            xhr.responseType = "arraybuffer";
+            // A blob comes over in one piece and streams into the WebAssembly compiler; an
+            // array buffer is copied in chunks first, three times slower for the player's code.
+            xhr.responseType = "blob";
             xhr.onload = function () {
                 var status = xhr.status >= 200 && xhr.status <= 599 ? xhr.status : 200;
                 resolve(new Response(xhr.response, { status: status, statusText: xhr.statusText,
@@ -61,8 +66,10 @@ constexpr const char* kPaceScript = R"JS(
     } catch (e) {}
     var request = window.requestAnimationFrame.bind(window);
     var cancel = window.cancelAnimationFrame.bind(window);
+    var tell = console.info.bind(console);
     var rate = 0, lastFrame = 0, nextId = 1, pending = new Map();
     window.addEventListener("loadedmetadata", function (event) {
+        tell("%1");
         var player = event.target, data = player && player.metadata;
         if (!data && player && typeof player.ruffle === "function")
             try { data = player.ruffle().metadata; } catch (e) {}
@@ -133,10 +140,11 @@ QString ThemeProfile::PlayerPrelude()
                  qEnvironmentVariable("QT_QUICK_BACKEND") == QLatin1String("software")
                      ? QLatin1String(", preferredRenderer: \"canvas\"")
                      : QLatin1String(""));
+    const QString pace = QString::fromLatin1(kPaceScript).arg(QLatin1String(kMovieLoadedMessage));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-    return config + QLatin1String(kPaceScript);
+    return config + pace;
 #else
-    return config + QLatin1String(kPaceScript) + QLatin1String(kFetchShim);
+    return config + pace + QLatin1String(kFetchShim);
 #endif
 }
 
@@ -236,6 +244,10 @@ QWebEnginePage* ThemePage::createWindow(WebWindowType)
 void ThemePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
                                          const QString&)
 {
+    if (message == QLatin1String(kMovieLoadedMessage)) {
+        emit movieLoaded();
+        return;
+    }
     emit consoleMessage(message);
 }
 

@@ -50,6 +50,8 @@ public:
 
 signals:
     void consoleMessage(const QString& message);
+    // A player of the page says it has its movie (sooner than a look at the page would find).
+    void movieLoaded();
     void navigationBlocked(const QUrl& url);
     void windowBlocked();
 

@@ -111,7 +111,7 @@ void WebEngineActiveDesktop::EnsureProfile()
 void WebEngineActiveDesktop::MakeView(bool onScreen)
 {
     auto* view = new QWebEngineView();
-    view->setPage(new ThemePage(m_profile, m_settings.sound, view));
+    view->setPage(MakePage(m_settings.sound, view));
     view->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint |
                          Qt::WindowDoesNotAcceptFocus);
     view->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -124,6 +124,17 @@ void WebEngineActiveDesktop::MakeView(bool onScreen)
     view->setWindowTitle(QStringLiteral("Ondrix desktop"));
     view->installEventFilter(this);
     m_view = view;
+}
+
+ThemePage* WebEngineActiveDesktop::MakePage(bool sound, QWebEngineView* view)
+{
+    auto* page = new ThemePage(m_profile, sound, view);
+    // The page's word that its movie has loaded is checked at once rather than at the next look.
+    connect(page, &ThemePage::movieLoaded, this, [this, page] {
+        if (page == Page() && m_movieWatch.isActive())
+            ProbeMovie();
+    });
+    return page;
 }
 
 void WebEngineActiveDesktop::DropView()
@@ -230,7 +241,7 @@ void WebEngineActiveDesktop::SetSound(bool on)
     // one, in the same view (on the layer shell, on the same surfaces), paused as it was.
     if (on && page->Quiet() && m_shown == ThemeLayerKind::LiveWindow && !m_startPage.empty()) {
         const bool paused = std::exchange(m_paused, false);
-        m_view->setPage(new ThemePage(m_profile, true, m_view));
+        m_view->setPage(MakePage(true, m_view));
         page->deleteLater();
         ShowStartPage(m_startPage);
         if (paused)
@@ -412,6 +423,12 @@ void WebEngineActiveDesktop::WatchMovie()
         return;
     }
     m_waitedMs += kWatchStepMs;
+    ProbeMovie();
+}
+
+void WebEngineActiveDesktop::ProbeMovie()
+{
+    ThemePage* page = Page();
     const unsigned generation = m_generation;
     QPointer<WebEngineActiveDesktop> self(this);
     page->runJavaScript(QLatin1String(kMovieProbe), [self, generation](const QVariant& answer) {

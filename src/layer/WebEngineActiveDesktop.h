@@ -109,7 +109,9 @@ private:
     void FitToDesktop();
     void ApplyHints();
     void PlaceInStack();
+    ThemePage* MakePage(bool sound, QWebEngineView* view);
     void WatchMovie();
+    void ProbeMovie();
     void TakeStillPicture();
     void WatchCover();
     void SetPaused(bool paused);
