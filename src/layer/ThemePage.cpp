@@ -74,7 +74,10 @@ constexpr const char* kPaceScript = R"JS(
         if (!data && player && typeof player.ruffle === "function")
             try { data = player.ruffle().metadata; } catch (e) {}
         var fps = data ? Number(data.frameRate) : 0;
-        if (fps > 0 && isFinite(fps)) rate = Math.min(60, Math.max(rate, fps, 1));
+        if (fps > 0 && isFinite(fps)) {
+            if (rate === 0) lastFrame = 0; // the movie's first frame is not held back
+            rate = Math.min(60, Math.max(rate, fps, 1));
+        }
     }, true);
     // Until a frame is due the callback waits on a timer, up to a display frame before; then on
     // the display's frames, the first one that comes due (a few milliseconds early counts).
