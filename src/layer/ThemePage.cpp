@@ -5,6 +5,8 @@
 
 #include <QAuthenticator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
@@ -106,6 +108,53 @@ constexpr const char* kPaceScript = R"JS(
 })();
 )JS";
 
+// The player's code, 14 MB of WebAssembly, is fetched and compiled anew by each page, and only
+// once the player has started. Once the program knows which code its player takes, each new
+// page compiles it while it is read: from the moment an element that may hold a movie appears,
+// and the player's own fetch of the code then gets an empty answer that stands for it. A page
+// whose early compilation failed gets the real code.
+constexpr const char* kEarlyCodeScript = R"JS(
+(function (path) {
+    if (window.__ondrixEarlyCode) return;
+    window.__ondrixEarlyCode = "waiting"; // then "compiling", and "taken" by the player
+    var code = new URL(path, location.href).href;
+    var fetchCode = window.fetch.bind(window);
+    var instantiateStreaming = WebAssembly.instantiateStreaming.bind(WebAssembly);
+    var compiling = null, header = "X-Ondrix-Early-Code";
+    var observer = new MutationObserver(function () {
+        if (!document.querySelector("embed, object")) return;
+        observer.disconnect();
+        window.__ondrixEarlyCode = "compiling";
+        compiling = WebAssembly.compileStreaming(fetchCode(code));
+        compiling.catch(function () {});
+    });
+    observer.observe(document, { childList: true, subtree: true });
+    window.addEventListener("load", function () { observer.disconnect(); });
+    window.fetch = function (input, init) {
+        var href = (typeof input === "string") ? input : (input && input.url) ? input.url : String(input);
+        var url;
+        try { url = new URL(href, document.baseURI).href; } catch (e) { url = ""; }
+        if (url !== code || !compiling) return fetchCode(input, init);
+        return Promise.resolve(new Response(new Uint8Array(0),
+            { status: 200, headers: { "Content-Type": "application/wasm", [header]: code } }));
+    };
+    WebAssembly.instantiateStreaming = function (source, imports) {
+        return Promise.resolve(source).then(function (response) {
+            var early = compiling;
+            if (!response || !response.headers || response.headers.get(header) !== code || !early)
+                return instantiateStreaming(response, imports);
+            compiling = null;
+            return early.then(function (module) {
+                return WebAssembly.instantiate(module, imports).then(function (instance) {
+                    window.__ondrixEarlyCode = "taken";
+                    return { module: module, instance: instance };
+                });
+            }, function () { return instantiateStreaming(fetchCode(code), imports); });
+        });
+    };
+})(%1);
+)JS";
+
 // A page shown without sound gets no audio graph: the player's would run, mixing silence, at
 // a few percent of a core although the page is muted.
 constexpr const char* kQuietScript = R"JS(
@@ -116,6 +165,14 @@ constexpr const char* kQuietScript = R"JS(
     window.webkitAudioContext = undefined;
 })();
 )JS";
+
+// The early compilation of the player's code at path (the path as a JSON string: a script
+// literal whatever its characters).
+QString EarlyCodeScript(const QString& path)
+{
+    const QByteArray literal = QJsonDocument(QJsonArray{path}).toJson(QJsonDocument::Compact);
+    return QString::fromLatin1(kEarlyCodeScript).arg(QString::fromUtf8(literal) + QLatin1String("[0]"));
+}
 
 QString PlayerSource(const std::filesystem::path& playerRoot)
 {
@@ -151,6 +208,20 @@ QString ThemeProfile::PlayerPrelude()
 #endif
 }
 
+void ThemeProfile::CompileEarly(const QString& path)
+{
+    const QString name = QStringLiteral("ondrix-early-code");
+    for (const QWebEngineScript& old : scripts()->find(name))
+        scripts()->remove(old);
+    QWebEngineScript early;
+    early.setName(name);
+    early.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    early.setWorldId(QWebEngineScript::MainWorld);
+    early.setRunsOnSubFrames(false);
+    early.setSourceCode(EarlyCodeScript(path));
+    scripts()->insert(early);
+}
+
 ThemeProfile::ThemeProfile(const std::filesystem::path& playerRoot, QObject* parent)
     : QWebEngineProfile(parent), m_handler(new ThemeSchemeHandler(playerRoot, this)),
       m_interceptor(new ThemeRequestInterceptor(this))
@@ -160,6 +231,7 @@ ThemeProfile::ThemeProfile(const std::filesystem::path& playerRoot, QObject* par
     setSpellCheckEnabled(false);
     setUrlRequestInterceptor(m_interceptor);
     installUrlSchemeHandler(kThemeScheme, m_handler);
+    connect(m_handler, &ThemeSchemeHandler::playerCodeServed, this, &ThemeProfile::CompileEarly);
     connect(this, &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* download) {
         download->cancel();
         emit downloadCancelled(download->url());

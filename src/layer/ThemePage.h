@@ -33,6 +33,9 @@ signals:
     void downloadCancelled(const QUrl& url);
 
 private:
+    // From now on each new page compiles the player's code at path while it is read.
+    void CompileEarly(const QString& path);
+
     ThemeSchemeHandler* m_handler;
     ThemeRequestInterceptor* m_interceptor;
 };

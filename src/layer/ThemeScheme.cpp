@@ -100,6 +100,12 @@ void ThemeSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     }
     connect(job, &QObject::destroyed, device, &QObject::deleteLater);
     job->reply(QByteArray::fromStdString(ThemeMimeType(file->string())), device);
+    const QString served = QString::fromUtf8(path);
+    if (served.startsWith(QLatin1String(kPlayerPrefix)) && served.endsWith(QLatin1String(".wasm")) &&
+        served != m_playerCode) {
+        m_playerCode = served;
+        emit playerCodeServed(served);
+    }
 }
 
 void ThemeRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)

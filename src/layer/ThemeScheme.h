@@ -30,12 +30,15 @@ public:
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 signals:
+    // The player's code (a .wasm file of its folder) was served under another path than before.
+    void playerCodeServed(const QString& path);
     // A request of the scheme that was refused (a path outside the folders, a missing file).
     void refused(const QUrl& url);
 
 private:
     std::filesystem::path m_playerRoot;
     std::filesystem::path m_themeRoot;
+    QString m_playerCode; // the path the player's code was last served under
 };
 
 // Lets through requests of the theme host of the theme scheme and blocks every other request

@@ -282,6 +282,10 @@ private slots:
         QVERIFY(!layer.Page()->isAudioMuted());
         QTRY_COMPARE_WITH_TIMEOUT(started.count(), 2, kWaitMs);
         QCOMPARE(Evaluate(*layer.Page(), "typeof AudioContext"), QStringLiteral("function"));
+        // This second page compiled the player's code, known from the first, while it was read,
+        // and the real player took that code for its movie.
+        QCOMPARE(Evaluate(*layer.Page(), "String(window.__ondrixEarlyCode)"), QStringLiteral("taken"));
+        QTRY_VERIFY_WITH_TIMEOUT(ShowsMovie(layer.View()->grab().toImage()), kWaitMs);
         layer.SetSound(false);
         QVERIFY(layer.Page()->isAudioMuted());
 
