@@ -110,9 +110,11 @@ constexpr const char* kPaceScript = R"JS(
 
 // The player's code, 14 MB of WebAssembly, is fetched and compiled anew by each page, and only
 // once the player has started. Once the program knows which code its player takes, each new
-// page compiles it while it is read: from the moment an element that may hold a movie appears,
-// and the player's own fetch of the code then gets an empty answer that stands for it. A page
-// whose early compilation failed gets the real code.
+// page compiles it while it is read, from the moment an element of a movie appears; the
+// player's own fetch of the code then gets an empty answer marked as standing for it, and its
+// instantiation the module compiled early (or, where that failed, the real code). The bundled
+// player takes its code through instantiateStreaming; its test checks that it still does. This
+// script comes after the player's prelude, so its fetch is the prelude's.
 constexpr const char* kEarlyCodeScript = R"JS(
 (function (path) {
     if (window.__ondrixEarlyCode) return;
@@ -121,15 +123,21 @@ constexpr const char* kEarlyCodeScript = R"JS(
     var fetchCode = window.fetch.bind(window);
     var instantiateStreaming = WebAssembly.instantiateStreaming.bind(WebAssembly);
     var compiling = null, header = "X-Ondrix-Early-Code";
+    var movie = 'embed[src*=".swf" i], embed[type*="flash" i], object[data*=".swf" i], ' +
+        'object[type*="flash" i], object[classid*="D27CDB6E" i], param[name="movie" i]';
     var observer = new MutationObserver(function () {
-        if (!document.querySelector("embed, object")) return;
+        if (!document.querySelector(movie)) return;
         observer.disconnect();
         window.__ondrixEarlyCode = "compiling";
         compiling = WebAssembly.compileStreaming(fetchCode(code));
         compiling.catch(function () {});
     });
     observer.observe(document, { childList: true, subtree: true });
-    window.addEventListener("load", function () { observer.disconnect(); });
+    window.addEventListener("load", function () {
+        observer.disconnect();
+        // A module no player took within ten seconds of the page's loading is let go.
+        setTimeout(function () { if (window.__ondrixEarlyCode !== "taken") compiling = null; }, 10000);
+    });
     window.fetch = function (input, init) {
         var href = (typeof input === "string") ? input : (input && input.url) ? input.url : String(input);
         var url;
@@ -140,16 +148,16 @@ constexpr const char* kEarlyCodeScript = R"JS(
     };
     WebAssembly.instantiateStreaming = function (source, imports) {
         return Promise.resolve(source).then(function (response) {
-            var early = compiling;
-            if (!response || !response.headers || response.headers.get(header) !== code || !early)
+            if (!response || !response.headers || response.headers.get(header) !== code)
                 return instantiateStreaming(response, imports);
-            compiling = null;
-            return early.then(function (module) {
+            var real = function () { return instantiateStreaming(fetchCode(code), imports); };
+            if (!compiling) return real();
+            return compiling.then(function (module) {
                 return WebAssembly.instantiate(module, imports).then(function (instance) {
                     window.__ondrixEarlyCode = "taken";
                     return { module: module, instance: instance };
                 });
-            }, function () { return instantiateStreaming(fetchCode(code), imports); });
+            }, real);
         });
     };
 })(%1);

@@ -100,11 +100,14 @@ void ThemeSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     }
     connect(job, &QObject::destroyed, device, &QObject::deleteLater);
     job->reply(QByteArray::fromStdString(ThemeMimeType(file->string())), device);
-    const QString served = QString::fromUtf8(path);
-    if (served.startsWith(QLatin1String(kPlayerPrefix)) && served.endsWith(QLatin1String(".wasm")) &&
-        served != m_playerCode) {
-        m_playerCode = served;
-        emit playerCodeServed(served);
+    // The first compiled code of the player's folder served is the one its player takes here
+    // (it takes one of its builds by what the web engine can do, the same for every page). A
+    // page asking for the other build first costs later pages a needless compilation, no more.
+    std::error_code ec;
+    if (m_playerCode.isEmpty() && path.startsWith(kPlayerPrefix) && file->extension() == ".wasm" &&
+        std::filesystem::equivalent(file->parent_path(), m_playerRoot, ec)) {
+        m_playerCode = QLatin1String(kPlayerPrefix) + QString::fromStdString(file->filename().string());
+        emit playerCodeServed(m_playerCode);
     }
 }
 

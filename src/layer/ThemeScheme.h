@@ -30,7 +30,7 @@ public:
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 signals:
-    // The player's code (a .wasm file of its folder) was served under another path than before.
+    // The player's compiled code (a .wasm file of its folder) was first served, under path.
     void playerCodeServed(const QString& path);
     // A request of the scheme that was refused (a path outside the folders, a missing file).
     void refused(const QUrl& url);
@@ -38,7 +38,7 @@ signals:
 private:
     std::filesystem::path m_playerRoot;
     std::filesystem::path m_themeRoot;
-    QString m_playerCode; // the path the player's code was last served under
+    QString m_playerCode; // the path of the player's code, once served
 };
 
 // Lets through requests of the theme host of the theme scheme and blocks every other request

@@ -30,7 +30,6 @@ namespace ondrix {
 
 namespace {
 
-constexpr int kWatchStepMs = 250;
 constexpr const char* kUPowerService = "org.freedesktop.UPower";
 constexpr const char* kUPowerPath = "/org/freedesktop/UPower";
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
@@ -54,7 +53,7 @@ WebEngineActiveDesktop::WebEngineActiveDesktop(Settings settings, std::function<
     : QObject(parent), m_settings(std::move(settings)), m_desktopSize(std::move(desktopSize)),
       m_pictures(pictures)
 {
-    m_movieWatch.setInterval(kWatchStepMs);
+    m_movieWatch.setInterval(m_settings.movieLookMs);
     connect(&m_movieWatch, &QTimer::timeout, this, &WebEngineActiveDesktop::WatchMovie);
     m_moment.setSingleShot(true);
     connect(&m_moment, &QTimer::timeout, this, &WebEngineActiveDesktop::TakeStillPicture);
@@ -198,6 +197,7 @@ void WebEngineActiveDesktop::ShowStartPage(const std::string& startPage)
     ++m_generation;
     m_waitedMs = 0;
     m_movieSeen = false;
+    m_probing = false;
     m_moment.stop();
     m_movieWatch.start();
     FitToDesktop();
@@ -422,17 +422,25 @@ void WebEngineActiveDesktop::WatchMovie()
         m_movieWatch.stop();
         return;
     }
-    m_waitedMs += kWatchStepMs;
+    m_waitedMs += m_settings.movieLookMs;
     ProbeMovie();
 }
 
 void WebEngineActiveDesktop::ProbeMovie()
 {
+    // A page that keeps its scripts busy answers late or never: looks do not pile up behind it
+    // (its word that a movie has loaded may come often).
     ThemePage* page = Page();
+    if (page == nullptr || std::exchange(m_probing, true))
+        return;
     const unsigned generation = m_generation;
     QPointer<WebEngineActiveDesktop> self(this);
     page->runJavaScript(QLatin1String(kMovieProbe), [self, generation](const QVariant& answer) {
-        if (!self || generation != self->m_generation || self->m_movieSeen)
+        if (!self)
+            return;
+        if (generation == self->m_generation)
+            self->m_probing = false;
+        if (generation != self->m_generation || self->m_movieSeen)
             return;
         const int state = answer.isValid() ? answer.toInt() : -2;
         const bool started = state == 2 || (state == -1 && self->m_waitedMs >= kNoMovieGraceMs) ||

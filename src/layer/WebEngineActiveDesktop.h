@@ -49,6 +49,7 @@ public:
         bool sound = false;
         int movieMomentMs = 1500; // how long a movie plays before the still picture is taken
         int movieWaitMs = 15000;  // how long a movie may take to start before it is taken anyway
+        int movieLookMs = 250;    // how often the page is looked at until its movie has started
         // The Wayland route: the live view is drawn offscreen and shown on the compositor's
         // background layer, on every output; null elsewhere.
         WaylandLayerShell* layerShell = nullptr;
@@ -142,6 +143,7 @@ private:
     bool m_paused = false;
     int m_waitedMs = 0;
     bool m_movieSeen = false;
+    bool m_probing = false;                                // a look at the page is on its way: one at a time
     ThemeLayerKind m_shown = ThemeLayerKind::SettingsFile; // none shown yet
     DesktopSize m_size;
     std::string m_startPage;   // of the theme shown now
