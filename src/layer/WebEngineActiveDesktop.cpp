@@ -36,6 +36,7 @@ constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 // A page without a movie counts as started once it has loaded and the player had this long to
 // find a movie in it.
 constexpr int kNoMovieGraceMs = 2000;
+constexpr int kProbeGiveUpMs = 1000;
 
 // 2: a player has its movie; 1: a player is loading; -1: the page has loaded and has no
 // player; -2: the page is still loading.
@@ -423,6 +424,10 @@ void WebEngineActiveDesktop::WatchMovie()
         return;
     }
     m_waitedMs += m_settings.movieLookMs;
+    // A look unanswered for a second (its answer lost, or the page busy) is given up, so that
+    // the page is looked at again, no more than once a second while it stays busy.
+    if (m_probing && m_waitedMs - m_probeSentMs >= kProbeGiveUpMs)
+        m_probing = false;
     ProbeMovie();
 }
 
@@ -433,6 +438,7 @@ void WebEngineActiveDesktop::ProbeMovie()
     ThemePage* page = Page();
     if (page == nullptr || std::exchange(m_probing, true))
         return;
+    m_probeSentMs = m_waitedMs;
     const unsigned generation = m_generation;
     QPointer<WebEngineActiveDesktop> self(this);
     page->runJavaScript(QLatin1String(kMovieProbe), [self, generation](const QVariant& answer) {

@@ -144,6 +144,7 @@ private:
     int m_waitedMs = 0;
     bool m_movieSeen = false;
     bool m_probing = false;                                // a look at the page is on its way: one at a time
+    int m_probeSentMs = 0;                                 // m_waitedMs when it was sent
     ThemeLayerKind m_shown = ThemeLayerKind::SettingsFile; // none shown yet
     DesktopSize m_size;
     std::string m_startPage;   // of the theme shown now
