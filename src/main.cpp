@@ -161,6 +161,7 @@ int main(int argc, char** argv)
     // The theme pages' own scheme must be known before the application object exists.
     RegisterThemeScheme();
     OndrixApplication app(argc, argv);
+    ReleaseOpenGlChoice();
     QApplication::setApplicationName(QStringLiteral("Ondrix"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));

@@ -138,6 +138,15 @@ bool DesktopCovered(const std::vector<ClientWindow>& clients)
     });
 }
 
+bool GpuRenderNodePresent()
+{
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/dev/dri", ec))
+        if (entry.path().filename().string().starts_with("renderD"))
+            return true;
+    return false;
+}
+
 bool UseSoftwareRendering(const RenderingSituation& situation)
 {
     if (situation.userChoseRenderer)

@@ -73,6 +73,9 @@ struct RenderingSituation
     std::string qtPlatform;         // QT_QPA_PLATFORM, empty when unset
 };
 
+// Whether a GPU render node (/dev/dri/renderD*) is there.
+bool GpuRenderNodePresent();
+
 // Whether the web view should draw in software: where no GPU is usable (no render node, or the
 // offscreen platform) unless the user chose a renderer. Software drawing is both the one that
 // works there and the cheaper one.

@@ -12,9 +12,15 @@ namespace ondrix {
 // Everything of the theme layer that must happen before the application object exists: the
 // theme URL scheme is registered; the web view's sandbox is switched off when (and only when)
 // the program runs as root, where it cannot start; drawing is done in software where no GPU is
-// usable; peer connections get no UDP of their own; OpenGL contexts are shared, as the web
-// view asks. main() calls it first thing.
+// usable, and whenever it is done in software the window system's OpenGL is not loaded (a
+// user's own QT_XCB_GL_INTEGRATION or QT_QPA_OFFSCREEN_NO_GLX stays); peer connections get no
+// UDP of their own; OpenGL contexts are shared, as the web view asks. main() calls it first
+// thing.
 void RegisterThemeScheme();
+
+// Once the application object exists: the variables that kept OpenGL from loading leave the
+// environment, so that programs started from here find the user's own.
+void ReleaseOpenGlChoice();
 
 // Serves the files of the theme shown now and the player files, nothing else: every request
 // path goes through ResolveThemeFile. Only GET of the theme host is answered.

@@ -81,6 +81,7 @@ int main(int argc, char** argv)
     // The theme pages' scheme must be known before the application object exists.
     RegisterThemeScheme();
     QApplication app(argc, argv);
+    ReleaseOpenGlChoice();
     QApplication::setApplicationName(QStringLiteral("Ondrix layer"));
     QApplication::setQuitOnLastWindowClosed(false);
 

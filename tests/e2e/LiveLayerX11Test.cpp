@@ -4,10 +4,14 @@
 #include "DesktopScenes.h"
 #include "DesktopSession.h"
 #include "ProcessRunner.h"
+#include "layer/ThemeLayerRules.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace ondrix::test {
 namespace {
@@ -17,6 +21,13 @@ using namespace std::chrono_literals;
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr Rgb kThemeColour{0x20, 0xA0, 0xE0};
+
+// The text of a file of /proc (empty when it cannot be read).
+std::string ProcText(pid_t pid, const char* what)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/" + what, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 class LiveLayerX11 : public ::testing::Test
 {
@@ -64,6 +75,18 @@ TEST_F(LiveLayerX11, TheThemePlaysInTheLayerProgramAndGoesWithOndrix)
         << "the theme was not shown: " << m_last;
     const std::vector<pid_t> layer = ProcessesRunning(program);
     ASSERT_EQ(layer.size(), 1u) << "one layer program runs for Ondrix";
+    // Drawn in software (no GPU here), neither program loads the window system's OpenGL, and the
+    // variables that keep it out are not handed on to the programs Ondrix starts.
+    if (!GpuRenderNodePresent()) {
+        for (const pid_t process : {pid, layer.front()}) {
+            const std::string maps = ProcText(process, "maps");
+            ASSERT_FALSE(maps.empty()) << "the memory map of " << process << " cannot be read";
+            for (const char* driver : {"_dri.so", "libGLX_mesa", "libEGL_mesa", "libgallium"})
+                EXPECT_EQ(maps.find(driver), std::string::npos) << process << " loaded " << driver;
+        }
+        EXPECT_EQ(ProcText(layer.front(), "environ").find("QT_XCB_GL_INTEGRATION="), std::string::npos)
+            << "the layer program inherited Ondrix's OpenGL choice";
+    }
     const RunResult window =
         m_session->Run({"xdotool", "search", "--onlyvisible", "--name", "^Ondrix desktop$"});
     EXPECT_FALSE(window.out.empty()) << "no live layer window is mapped";
