@@ -5,12 +5,11 @@
 #include "DesktopSession.h"
 #include "ProcessRunner.h"
 #include "layer/ThemeLayerRules.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace ondrix::test {
@@ -25,8 +24,7 @@ constexpr Rgb kThemeColour{0x20, 0xA0, 0xE0};
 // The text of a file of /proc (empty when it cannot be read).
 std::string ProcText(pid_t pid, const char* what)
 {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/" + what, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return ReadFileBytes("/proc/" + std::to_string(pid) + "/" + what);
 }
 
 class LiveLayerX11 : public ::testing::Test
